@@ -1,0 +1,216 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "app/app_state.h"
+#include "app/bar_table.h"
+#include "app/data_folder.h"
+#include "app/messages.h"
+#include "app/settings.h"
+#include "platform/file_io.h"
+#include "platform/file_types.h"
+#include "platform/process_launcher.h"
+#include "platform/runtime_folder.h"
+#include "platform/sjis_text.h"
+#include "platform/system_info.h"
+#include "platform/user_prompt.h"
+
+namespace lumetra {
+
+using platform::CopyData;
+using platform::JoinPath;
+using platform::LParam;
+using platform::LResult;
+using platform::WParam;
+
+namespace {
+std::string CompanionCommand(const char* arguments) {
+  return "\"" + platform::Utf8ToSjis(JoinPath(app().ProgramFolder, "veska")) + "\"" + arguments;
+}
+}  // namespace
+
+TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
+  setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
+  port_ = std::make_unique<platform::MessagePort>(
+      [this](uint32_t msg, WParam w, LParam l) { return WndProc(msg, w, l); }, this);
+  sender_ = std::make_unique<StartArgumentSender>(options_.arguments, [this](platform::WindowHandle target,
+                                                                             const std::string& payload) {
+    CopyData data{0, static_cast<uint32_t>(payload.size()), payload.data()};
+    platform::SendMessage(target, platform::WM_COPYDATA, Handle(), reinterpret_cast<LParam>(&data));
+  });
+  sender_->SetMainWindow(Handle());
+  FormCreate();
+}
+
+TChirpels::~TChirpels() = default;
+
+void TChirpels::FormCreate() {
+  AppState& st = app();
+  std::srand(static_cast<unsigned>(::time(nullptr)) ^ static_cast<unsigned>(::getpid()));
+  ResolveDataFolder(st, CurrentDataFolderInputs(options_.dataFolderOverride));
+  settings() = Settings(st.ProgramFolder);
+  bars() = DefaultBarTable();
+
+  // Keyword, board and spam lists are loaded here by their owners.
+
+  settings().DialUpConnect = ReadDialUpConnectEarly(settings().DialUpConnect);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    st.ColourCount = platform::ColourCountForDepth(screen->depth());
+    st.ScreenHeight = screen->geometry().height();
+  }
+  setWindowTitle(platform::kApplicationTitle);
+
+  st.LocalAddress = platform::FirstIPv4Address();
+
+  RegisterFileTypes();
+  WriteHandleFile();
+  QDir::setCurrent(QString::fromStdString(st.DataFolder));
+  CleanTemporaryFiles();
+
+  OptionsReadWrite(0);
+
+  st.HelpFile = JoinPath(st.ProgramFolder, "Lumetra.chm");
+  resize(0, 0);
+  platform::PostMessage(Handle(), UM_STARTUP, 0, 0);
+}
+
+void TChirpels::RegisterFileTypes() {
+  std::string exe = platform::ExecutablePath();
+  std::string icon = JoinPath(app().ProgramFolder, "lumetra.ico");
+  platform::RegisterFileTypes({{".NUD", "application/x-lumetra-nud", "Lumetra  File"},
+                               {".NCD", "application/x-lumetra-ncd", "Lumetra color File"}},
+                              exe, platform::FileExists(icon) ? icon : std::string());
+}
+
+void TChirpels::WriteHandleFile() {
+  // Exactly 4 bytes, little-endian, written from offset 0 at every start.
+  std::string path = JoinPath(app().DataFolder, "Handle");
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    std::fprintf(stderr, "lumetra: cannot write %s\n", path.c_str());
+    return;
+  }
+  uint32_t h = Handle();
+  unsigned char bytes[4] = {static_cast<unsigned char>(h), static_cast<unsigned char>(h >> 8),
+                            static_cast<unsigned char>(h >> 16), static_cast<unsigned char>(h >> 24)};
+  if (::pwrite(fd, bytes, 4, 0) != 4) std::fprintf(stderr, "lumetra: cannot write %s\n", path.c_str());
+  ::close(fd);
+  handoff_ = std::make_unique<platform::HandoffServer>(platform::RuntimeFolder(), Handle(), this);
+}
+
+void TChirpels::CleanTemporaryFiles() {
+  // Only our own temporary folder: other programs' "~*.tmp" are not ours.
+  QDir temp(QString::fromStdString(platform::TempFolder()));
+  for (const QString& name : temp.entryList({"~*.tmp"}, QDir::Files | QDir::Hidden))
+    if (!temp.remove(name)) break;
+}
+
+void TChirpels::OnStartup() {
+  AppState& st = app();
+  hide();
+  // The set-up wizard, the splash, dial-up, the mail window, the page-check
+  // window and the bars come up here, in this order, as they are built.
+  pageCheckCreated_ = true;
+  if (st.QuitAllowed) return;
+  // Definition and colour files given on the command line are imported once
+  // bar 0 exists.
+}
+
+void TChirpels::OnHandoff() {
+  if (!app().BrowserFree) StartCompanionHidden();
+  sender_->Run(1);
+}
+
+void TChirpels::StartCompanionHidden() {
+  if (!platform::FileExists(JoinPath(app().ProgramFolder, "veska"))) return;
+  if (platform::StartProgram(CompanionCommand(" -noshow"), true)) app().CompanionStarted = true;
+}
+
+void TChirpels::CloseCompanion() {
+  if (!app().CompanionStarted) return;
+  platform::StartProgram(CompanionCommand(" -close"), true);
+  app().CompanionStarted = false;
+}
+
+void TChirpels::OnCopyData(const CopyData* data) {
+  if (!data) return;
+  std::string text = ReceiveHandoffText(data->lpData, data->cbData);
+  if (text.empty() || text[0] != '\t') return;
+  OpenHandedAddress(text.substr(1));
+}
+
+void TChirpels::OpenHandedAddress(const std::string& address) {
+  // Until the browser choice of the options exists, the desktop's browser.
+  platform::OpenAddress(address);
+}
+
+void TChirpels::RequestExit() {
+  if (!pageCheckCreated_) return;
+  app().QuitAllowed = true;
+  close();
+}
+
+void TChirpels::EndSession() {
+  if (!app().QuitAllowed) {
+    app().QuitAllowed = true;
+    platform::PostMessage(Handle(), platform::WM_CLOSE, 0, 0);
+  }
+}
+
+bool TChirpels::FormCloseQuery() const { return app().QuitAllowed; }
+
+void TChirpels::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+  QCoreApplication::quit();
+}
+
+void TChirpels::FormClose() {
+  AppState& st = app();
+  if (st.Closing) return;
+  // Speech programs are closed here once read-aloud exists.
+  CloseCompanion();
+  st.Closing = true;
+  st.QuitAllowed = true;
+  // Mail accounts and seen mails are saved, the mail window and the bars
+  // closed (each bar saves its own settings) and fetching stopped here.
+  // Definition and colour files are saved here, then their backups refreshed.
+  RefreshBackup(JoinPath(st.DataFolder, "NewsUrl.USR"), JoinPath(st.DataFolder, "NewsBak.NU2"), 0);
+  RefreshBackup(JoinPath(st.DataFolder, "NewsCol.USR"), JoinPath(st.DataFolder, "NewsCol.NC2"), 1);
+  OptionsReadWrite(1);
+  handoff_.reset();
+  closed_ = true;
+}
+
+LResult TChirpels::WndProc(uint32_t msg, WParam wParam, LParam lParam) {
+  (void)wParam;
+  switch (msg) {
+    case UM_STARTUP: OnStartup(); return 0;
+    case UM_HANDOFF: OnHandoff(); return 0;
+    case platform::WM_COPYDATA: OnCopyData(reinterpret_cast<const CopyData*>(lParam)); return 1;
+    case platform::WM_CLOSE: close(); return 0;
+    case platform::WM_QUERYENDSESSION:
+      app().QuitAllowed = true;
+      platform::PostMessage(Handle(), platform::WM_CLOSE, 0, 0);
+      return 1;
+    case platform::WM_ENDSESSION: EndSession(); return 1;
+    default: break;
+  }
+  if (msg >= UM_IGNOREDFIRST && msg <= UM_IGNOREDLAST) return 0;
+  return 0;
+}
+
+}  // namespace lumetra

@@ -1,0 +1,63 @@
+#pragma once
+// TChirpels: the hidden main window. It is never shown; it owns the tray icon,
+// creates every other window, and runs the start-up and the shutdown in their
+// fixed order.
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "app/start_arguments.h"
+#include "platform/handoff_channel.h"
+#include "platform/message_port.h"
+
+namespace lumetra {
+
+class TChirpels : public QWidget {
+ public:
+  struct StartOptions {
+    std::string dataFolderOverride;  // --data-dir
+    std::vector<std::string> arguments;
+  };
+
+  explicit TChirpels(StartOptions options);
+  ~TChirpels() override;
+
+  platform::WindowHandle Handle() const { return port_->Handle(); }
+  StartArgumentSender& Arguments() { return *sender_; }
+
+  // Synchronous start-up (run by the constructor).
+  void FormCreate();
+  // The window may close only once QuitAllowed is set.
+  bool FormCloseQuery() const;
+  // The shutdown sequence; runs once.
+  void FormClose();
+  // The tray's "終了する": ignored until the page-check window exists.
+  void RequestExit();
+  // SIGTERM and friends: as the end of the desktop session.
+  void EndSession();
+
+  platform::LResult WndProc(uint32_t msg, platform::WParam wParam, platform::LParam lParam);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void OnStartup();   // UM_STARTUP
+  void OnHandoff();   // UM_HANDOFF
+  void OnCopyData(const platform::CopyData* data);
+  void OpenHandedAddress(const std::string& address);
+  void WriteHandleFile();
+  void CleanTemporaryFiles();
+  void RegisterFileTypes();
+  void StartCompanionHidden();
+  void CloseCompanion();
+
+  StartOptions options_;
+  std::unique_ptr<platform::MessagePort> port_;
+  std::unique_ptr<platform::HandoffServer> handoff_;
+  std::unique_ptr<StartArgumentSender> sender_;
+  bool pageCheckCreated_ = false;  // the deferred start-up has reached the bars
+  bool closed_ = false;
+};
+
+}  // namespace lumetra
