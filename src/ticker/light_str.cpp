@@ -245,6 +245,7 @@ void TLightStr::RelayoutImages() {
     Strip.fill(ToQRgb(FBackColor));
     for (int c = 0; c <= Length() / 3 + 1; ++c) DrawDarkColumn(c);
   }
+  if (!IsLed() && HasSkinBitmaps()) ComposeSkin(TextRect(), true);
   framePresented_ = false;
 }
 

@@ -231,6 +231,8 @@ void ScrollStep(TickerBar& bar, TLightStr& t) {
     return;
   }
 
+  // A stopped ticker stands still (and raises its stop only once).
+  if (!t.ShowActive()) return;
   const int step = t.DecLen();
   const bool led = t.IsLed();
   const bool vertical = t.IsVertical();
