@@ -12,6 +12,7 @@
 #include "app/app_state.h"
 #include "app/bar_table.h"
 #include "app/hotkey_table.h"
+#include "app/main_window_calls.h"
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/tray_pictures_ui.h"
@@ -52,6 +53,8 @@ ShellHub::ShellHub(QWidget* mainWindow, WindowHandle mainHandle, SubsystemPorts&
       timer2_(new QTimer(this)),
       pictures_(std::make_unique<std::array<QIcon, kTrayPictureCount>>()) {
   InstallBrowserLauncher(launcher_.get());
+  InstallMainWindowCalls({mainHandle, [this] { Timer2Check(); }, [this](int kind) { DisableBars(kind); },
+                          [this] { OptionsDialogClosed(); }});
   appButton_.RememberRestoreWindow(platform::ForegroundWindow());
   tip_ = CutTipText(ShortDateToday());
   tray_->setToolTip(platform::SjisToQString(tip_));
@@ -76,6 +79,7 @@ ShellHub::ShellHub(QWidget* mainWindow, WindowHandle mainHandle, SubsystemPorts&
 
 ShellHub::~ShellHub() {
   InstallBrowserLauncher(nullptr);
+  InstallMainWindowCalls({});
   Stop();
 }
 
@@ -186,6 +190,8 @@ void ShellHub::OnTrayMouse(LParam mouse) {
     }
     case WM_LBUTTONDBLCLK: ports_.news->ToggleBarsOffScreen(); break;
     case WM_RBUTTONDOWN:
+      // The popup takes the keyboard and closes on a click elsewhere by itself;
+      // the hidden main window need not come to the front first.
       menu_->popup(QCursor::pos());
       break;
     default: break;
@@ -251,7 +257,7 @@ void ShellHub::Run(TrayCommand command) {
     case TrayCommand::Mailer1: StartMailProgram(s.Mailer); break;
     case TrayCommand::AccessMonitor:
       ports_.dialUp->ShowMonitor();
-      PostMessage(handle_, UM_APPBUTTON, 0, -1);
+      PostAppButton(0, -1);
       break;
     case TrayCommand::MailCheck:
       if (!ports_.mail->CheckRunning()) ports_.mail->StartCheck();

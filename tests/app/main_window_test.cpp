@@ -13,6 +13,7 @@
 
 #include "app/app_state.h"
 #include "app/bar_table.h"
+#include "app/main_window_calls.h"
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/shell_hub.h"
@@ -255,7 +256,7 @@ TEST_F(MainWindow, HotKeysAreRegisteredAtStartAndAgainAfterTheOptions) {
   settings().HotKeyIndex[6] = 5;   // search on Ctrl+Alt+PageUp
   settings().HotKeyIndex[7] = 45;  // outside the table: the key goes
   settings().HotKeyIndex[4] = 44;
-  window->Shell().OptionsDialogClosed();
+  OptionsDialogClosed();  // as the options dialog calls it when it closes
   EXPECT_EQ(keys.keys[std::make_pair(main, 5)], std::make_pair(ca, platform::VK_PRIOR));
   EXPECT_EQ(keys.keys.count({main, 6}), 0u);
   EXPECT_EQ(keys.keys[std::make_pair(bar0.handle(), 1)], std::make_pair(ca, unsigned('Z')));
@@ -352,7 +353,7 @@ TEST_F(MainWindow, TrayClicks) {
 
 TEST_F(MainWindow, TheIconFollowsTheStateOnTimer2Check) {
   app().LocalAddress = kOfflineAddress;
-  window->Shell().Timer2Check();
+  Timer2Check();
   EXPECT_EQ(window->Shell().Shown(), TrayPicture::NotConnected);
   auto* mail = new FakeMail;
   window->Ports().mail.reset(mail);
@@ -389,11 +390,16 @@ TEST_F(MainWindow, DialogRequestsFromTheBars) {
 TEST_F(MainWindow, ClosingDialogsDisableAndEnableTheBars) {
   auto* dialUp = new FakeDialUp;
   window->Ports().dialUp.reset(dialUp);
-  window->Shell().DisableBars(5);
-  Send(UM_APPBUTTON, 0, -1);
+  // As a closing window of another library calls them.
+  DisableBars(5);
+  PostAppButton(0, -1);
+  Pump();
   EXPECT_EQ(news->enabled, (std::vector<bool>{false, true}));
   EXPECT_EQ(dialUp->enabled, std::vector<bool>{true});
-  Send(UM_APPBUTTON, static_cast<WParam>(-1), 0);  // remember only
+  PostAppButton(-1, 0);  // remember only
+  app().QuitAllowed = true;
+  PostAppButton(0, -1);  // not posted while the program shuts down
+  Pump();
   EXPECT_EQ(news->enabled.size(), 2u);
 }
 
