@@ -34,9 +34,8 @@ std::string ProgramFileOf(const std::string& program) {
 
 }  // namespace
 
-BrowserLauncher::BrowserLauncher(const KeyboardState& keys, NewsPort& news, ListsPort& lists, Settings& s,
-                                 AppState& st)
-    : keys_(keys), news_(news), lists_(lists), s_(s), st_(st) {}
+BrowserLauncher::BrowserLauncher(const KeyboardState& keys, SubsystemPorts& ports, Settings& s, AppState& st)
+    : keys_(keys), ports_(ports), s_(s), st_(st) {}
 
 bool BrowserLauncher::StartDesignated(const std::string& program, const std::string& address) {
   // The result is not checked: a browser that cannot start fails silently.
@@ -56,7 +55,8 @@ void BrowserLauncher::OpenUrl(const std::string& given, bool cutAtBlank, int ind
   // An empty program text counts as no designated browser: running it could only fail.
   const bool boardBrowser = s_.BrowsAppoint2CH && !TrimBlanks(s_.BrowsName2CH).empty();
   const bool designated = s_.BrowsAppoint && !TrimBlanks(s_.BrowsName).empty();
-  const bool board = index >= 0 && index < lists_.DefinitionCount() && lists_.IsBoardDefinition(index) && boardBrowser;
+  const ListsPort& lists = *ports_.lists;
+  const bool board = index >= 0 && index < lists.DefinitionCount() && lists.IsBoardDefinition(index) && boardBrowser;
 
   if (FileExists(CompanionPath(st_)) && (!modifier) == s_.BrowsChange_) {
     if (board && !modifier) {
@@ -76,7 +76,7 @@ void BrowserLauncher::OpenUrl(const std::string& given, bool cutAtBlank, int ind
     platform::OpenAddress(TrimBlanks(address));
   }
 
-  if (s_.NewsMonitorStop && news_.Bar(0) != 0) news_.StartBar0BrowserPause();
+  if (s_.NewsMonitorStop && ports_.news->Bar(0) != 0) ports_.news->StartBar0BrowserPause();
   busy_ = false;
 }
 

@@ -21,8 +21,8 @@ class KeyboardState {
 
 class BrowserLauncher {
  public:
-  BrowserLauncher(const KeyboardState& keys, NewsPort& news, ListsPort& lists, Settings& s = settings(),
-                  AppState& st = app());
+  // The ports are read at each call: a subsystem may plug in at any time.
+  BrowserLauncher(const KeyboardState& keys, SubsystemPorts& ports, Settings& s = settings(), AppState& st = app());
 
   // Definition index -1 means none. A call while one runs is ignored.
   void OpenUrl(const std::string& address, bool cutAtBlank, int definitionIndex);
@@ -31,8 +31,7 @@ class BrowserLauncher {
   bool StartDesignated(const std::string& program, const std::string& address);
 
   const KeyboardState& keys_;
-  NewsPort& news_;
-  ListsPort& lists_;
+  SubsystemPorts& ports_;
   Settings& s_;
   AppState& st_;
   bool busy_ = false;

@@ -48,7 +48,7 @@ ShellHub::ShellHub(QWidget* mainWindow, WindowHandle mainHandle, SubsystemPorts&
       handle_(mainHandle),
       ports_(ports),
       modifiers_(std::make_unique<Modifiers>()),
-      launcher_(std::make_unique<BrowserLauncher>(*modifiers_, *ports.news, *ports.lists)),
+      launcher_(std::make_unique<BrowserLauncher>(*modifiers_, ports)),
       tray_(new QSystemTrayIcon(this)),
       timer2_(new QTimer(this)),
       pictures_(std::make_unique<std::array<QIcon, kTrayPictureCount>>()) {

@@ -44,6 +44,8 @@ struct Bars : NewsPort {
 class Launcher : public ::testing::Test {
  protected:
   void SetUp() override {
+    ports.news.reset(bars);
+    ports.lists.reset(lists);
     st.ProgramFolder = folder.path();
     previous = platform::SetLaunchInterceptor([this](const LaunchRecord& r) {
       launched.push_back((r.kind == LaunchRecord::Kind::OpenAddress ? "open " : "run ") + r.commandLine);
@@ -61,9 +63,10 @@ class Launcher : public ::testing::Test {
   Settings s;
   AppState st;
   Keys keys;
-  Lists lists;
-  Bars bars;
-  BrowserLauncher launcher{keys, bars, lists, s, st};
+  Bars* bars = new Bars;
+  Lists* lists = new Lists;
+  SubsystemPorts ports;
+  BrowserLauncher launcher{keys, ports, s, st};
   std::vector<std::string> launched;
   platform::LaunchInterceptor previous;
 };
@@ -159,15 +162,15 @@ TEST_F(Launcher, CommandLinesArriveAsTheRightArguments) {
 TEST_F(Launcher, EveryLaunchPausesBar0WhenAskedTo) {
   s.NewsMonitorStop = true;
   launcher.OpenUrl("http://a/", true, -1);
-  EXPECT_EQ(bars.pauses, 0);  // no bar 0
-  bars.bar0 = true;
+  EXPECT_EQ(bars->pauses, 0);  // no bar 0
+  bars->bar0 = true;
   launcher.OpenUrl("http://a/", true, -1);
   Companion(true);
   launcher.OpenUrl("http://a/", true, 2);
-  EXPECT_EQ(bars.pauses, 2);
+  EXPECT_EQ(bars->pauses, 2);
   s.NewsMonitorStop = false;
   launcher.OpenUrl("http://a/", true, 2);
-  EXPECT_EQ(bars.pauses, 2);
+  EXPECT_EQ(bars->pauses, 2);
 }
 
 TEST_F(Launcher, ACallDuringALaunchIsIgnored) {
