@@ -360,6 +360,51 @@ TEST(HttpClient, AbortAtAnyPoint) {
   }
 }
 
+// A slot may run a nested event loop (a modal box) or destroy the client
+// while an exchange is running.
+TEST(HttpClient, NestedEventLoopsAndDestructionMidExchange) {
+  App a;
+  HttpTestServer server;
+  server.On("/slow", ScriptedReply()
+                         .Status(200)
+                         .Header("Content-Length", "12")
+                         .EndHeader()
+                         .Send("abcd")
+                         .Delay(50)
+                         .Send("efgh")
+                         .Delay(50)
+                         .Send("ijkl"));
+  server.On("/silent", ScriptedReply().Stall());
+  {
+    SCOPED_TRACE("nested event loop inside documentData");
+    HttpClient client;
+    Recorder r(client);
+    int nested = 0;
+    r.onData = [&](const QByteArray&) {
+      if (nested++ == 0) test::RunEventsFor(200);  // the rest of the body arrives meanwhile
+    };
+    client.Get(server.Url("/slow"));
+    ASSERT_TRUE(r.Wait());
+    EXPECT_EQ(r.error, HttpError::None);
+    EXPECT_EQ(Str(r.body), "abcdefghijkl");
+    EXPECT_EQ(r.doneCount, 1);
+  }
+  {
+    SCOPED_TRACE("destroyed while waiting, and with deleteLater from a signal");
+    auto* waiting = new HttpClient;
+    waiting->Get(server.Url("/silent"));
+    ASSERT_TRUE(server.WaitForRequests(server.Requests().size() + 1));
+    delete waiting;
+    auto* reading = new HttpClient;
+    bool deleted = false;
+    QObject::connect(reading, &HttpClient::documentData, [&] { reading->deleteLater(); });
+    QObject::connect(reading, &QObject::destroyed, [&] { deleted = true; });
+    reading->Get(server.Url("/slow"));
+    EXPECT_TRUE(WaitUntil([&] { return deleted; }));
+    test::RunEventsFor(200);
+  }
+}
+
 // Whatever a server does, the exchange ends, once, with an honest outcome.
 TEST(HttpClient, BrokenServersEndTheExchange) {
   App a;
@@ -625,6 +670,36 @@ TEST(HttpClient, ThroughSquidWithBasicAuthentication) {
       for (const auto& line : r.HeaderLines()) challenged |= line.rfind("Proxy-Authenticate: Basic", 0) == 0;
       EXPECT_TRUE(challenged);
     }
+  }
+
+  // https goes through a tunnel; a refused tunnel is the proxy's refusal.
+  test::TempFolder folder;
+  test::TlsFiles tls = test::MakeTestCertificate(folder.path());
+  HttpTestServer secure(tls);
+  secure.On("/news", ScriptedReply::Page("<html>secure headlines</html>"));
+  struct TunnelCase {
+    const char* name;
+    const char* password;
+    HttpError error;
+    int status;
+    const char* body;
+  } tunnels[] = {
+      {"https, right credentials", "right-pass", HttpError::None, 200, "<html>secure headlines</html>"},
+      {"https, wrong credentials", "wrong-pass", HttpError::ProxyRefused, 407, ""},
+  };
+  for (const TunnelCase& c : tunnels) {
+    SCOPED_TRACE(c.name);
+    HttpClient client;
+    client.SetProxy({"127.0.0.1", squid.port(), "hanako", c.password});
+    client.SetCaFile(tls.certificate);
+    Recorder r(client);
+    client.Get(secure.Url("/news"));
+    ASSERT_TRUE(r.Wait(20000)) << squid.Log();
+    EXPECT_EQ(r.error, c.error) << client.ErrorText();
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(Str(r.body), c.body);
+    ASSERT_FALSE(r.sent.empty());
+    EXPECT_EQ(r.sent[0].rfind("CONNECT 127.0.0.1:", 0), 0u) << r.sent[0];
   }
 }
 
