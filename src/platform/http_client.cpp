@@ -2,10 +2,12 @@
 
 #include <curl/curl.h>
 
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <set>
@@ -151,6 +153,9 @@ bool IsRedirectStatus(int status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+// A response header larger than this is a broken or hostile server.
+constexpr size_t kMaxHeaderBytes = 256 * 1024;
+
 struct Settings {
   HttpVersion version = HttpVersion::V1_1;
   std::string userAgent;
@@ -192,6 +197,8 @@ struct HttpClient::Impl {
     bool headerDelivered = false;
     std::string redirectTo;
     bool redirectLimitHit = false;
+    size_t headerBytes = 0;
+    bool headerTooLarge = false;
   };
 
   struct Watch {
@@ -507,7 +514,7 @@ struct HttpClient::Impl {
     }
     e->firstHost = HostOf(e->url);
     e->firstSecure = scheme == "https";
-    if (!Configure(e)) {
+    if (!multi || !Configure(e)) {
       FailLater(HttpError::Other, "libcurl could not make a transfer");
       return;
     }
@@ -548,9 +555,17 @@ struct HttpClient::Impl {
     if (!e->inHeader) {
       e->inHeader = true;
       e->lines.clear();
+      e->headerBytes = 0;
       e->headerStatus = ParseStatusLine(line, &e->headerReason);
     }
     if (!line.isEmpty()) {
+      e->headerBytes += n;
+      if (e->headerBytes > kMaxHeaderBytes) {
+        // Endless header lines: keep the status line, drop the flood.
+        e->headerTooLarge = true;
+        e->lines.resize(std::min<size_t>(e->lines.size(), 1));
+        return 0;
+      }
       e->lines.push_back(line);
       return n;
     }
@@ -638,7 +653,10 @@ struct HttpClient::Impl {
     osError = static_cast<int>(osErrno);
     errorText = result == CURLE_OK ? std::string() : (e->errorBuffer[0] ? e->errorBuffer : curl_easy_strerror(result));
     error = Classify(result, connectCode);
-    if (error == HttpError::None && e->inHeader) {
+    if (e->headerTooLarge) {
+      error = HttpError::BadResponse;
+      errorText = "response header too large";
+    } else if (error == HttpError::None && e->inHeader) {
       // libcurl takes a close inside the header for an ordinary end.
       error = HttpError::ConnectionLost;
       errorText = "connection closed inside the response header";

@@ -441,6 +441,7 @@ TEST(HttpClient, BrokenServersEndTheExchange) {
                                 .Repeat("h", 1 << 20)
                                 .Send("\r\n\r\nbody")
                                 .Close());
+  server.On("/endless-header", ScriptedReply().Status(200).Repeat("X-More: again\r\n", 8 << 20).Close());
   quint16 closedPort;
   {
     QTcpServer probe;
@@ -467,6 +468,7 @@ TEST(HttpClient, BrokenServersEndTheExchange) {
       {"binary garbage instead of a response", server.Url("/garbage"), HttpError::BadResponse, 0, "", {}},
       {"closed without a word", server.Url("/nothing"), HttpError::ConnectionLost, 0, "", {}},
       {"a 1 MB header line", server.Url("/huge-header"), HttpError::BadResponse, 200, "", {"HTTP/1.1 200 OK"}},
+      {"endless header lines", server.Url("/endless-header"), HttpError::BadResponse, 200, "", {"HTTP/1.1 200 OK"}},
       {"nobody listening", "http://127.0.0.1:" + std::to_string(closedPort) + "/", HttpError::ConnectFailed, 0, "",
        {}},
   };
