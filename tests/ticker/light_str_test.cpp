@@ -384,5 +384,49 @@ TEST(LineRenderer, WeatherSymbolsCoverTheGapsOfTheirWords) {
   EXPECT_EQ(f.ticker->LineExtent, TextAdvance(font, QStringLiteral(u"　  　 　　　 ")));
 }
 
+// Ink bounding box of the strip from `from` along a vertical strip.
+QRect InkBelow(const QImage& strip, int from, QRgb background) {
+  QRect box;
+  for (int y = from; y < strip.height(); ++y)
+    for (int x = 0; x < strip.width(); ++x)
+      if (Pixel(strip, x, y) != background) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+TEST(LineRenderer, VerticalTextRunsDownBelowTheVisibleStrip) {
+  for (bool upright : {false, true}) {
+    SCOPED_TRACE(upright ? "vertical writing" : "rotated");
+    TickerFixture f;
+    f.ticker->Vertical = 1;
+    f.ticker->resize(21, 300);
+    f.ticker->SetFontName(upright ? SJ("@ＭＳ ゴシック") : SJ("ＭＳ ゴシック"));
+    f.ticker->SetBackColor(0x000000);
+    f.SetLook(1);
+    f.SetLines({"一一一一"});
+    RenderNextLine(*f.bar, *f.ticker);
+    const QImage& s = f.ticker->Strip;
+    EXPECT_EQ(s.width(), f.ticker->width());
+    EXPECT_EQ(s.height(), 300 + f.ticker->LineExtent);
+    EXPECT_FALSE(InkBelow(s, 0, qRgb(0, 0, 0)).intersects(QRect(0, 0, s.width(), 300)));
+    const QRect ink = InkBelow(s, 300, qRgb(0, 0, 0));
+    ASSERT_TRUE(ink.isValid());
+    // 一 is a horizontal stroke: upright in vertical writing four of them
+    // stack as short bars; turned with the line they join into one long line.
+    if (upright)
+      EXPECT_GT(ink.height(), 3 * f.ticker->ShowFontH()) << ink.width() << "x" << ink.height();
+    else
+      EXPECT_LT(ink.width(), 4) << ink.width() << "x" << ink.height();
+    if (upright) EXPECT_GT(ink.width(), f.ticker->ShowFontH() / 2);
+
+    // A step moves the strip up by one row.
+    f.ticker->StartShow();
+    const QImage before = s.copy();
+    f.ticker->ScrollOffset = 0;
+    f.Steps(1);
+    for (int y = 0; y + 1 < before.height(); ++y)
+      ASSERT_EQ(f.ticker->Strip.pixel(5, y), before.pixel(5, y + 1)) << y;
+  }
+}
+
 }  // namespace
 }  // namespace lumetra
