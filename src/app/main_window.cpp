@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QPalette>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -16,6 +17,9 @@
 #include "app/data_folder.h"
 #include "app/messages.h"
 #include "app/settings.h"
+#include "definitions/default_set.h"
+#include "definitions/text_lists.h"
+#include "mail/mail_files.h"
 #include "platform/file_io.h"
 #include "platform/file_types.h"
 #include "platform/process_launcher.h"
@@ -60,7 +64,7 @@ void TChirpels::FormCreate() {
   settings() = Settings(st.ProgramFolder);
   bars() = DefaultBarTable();
 
-  // Keyword, board and spam lists are loaded here by their owners.
+  LoadTextLists(st.DataFolder, settings().Itaget);
 
   settings().DialUpConnect = ReadDialUpConnectEarly(settings().DialUpConnect);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -76,10 +80,16 @@ void TChirpels::FormCreate() {
   QDir::setCurrent(QString::fromStdString(st.DataFolder));
   CleanTemporaryFiles();
 
+  LoadAccountsAtStart(st.DataFolder);
+  LoadDefinitionsAtStart(st.DataFolder, st.ProgramFolder);
+  LoadMailListAtStart(st.DataFolder);
+
   OptionsReadWrite(0);
 
   st.HelpFile = JoinPath(st.ProgramFolder, "Lumetra.chm");
   resize(0, 0);
+  const QColor face = QApplication::palette().color(QPalette::Button);
+  LoadColourSetsAtStart(st.DataFolder, st.ProgramFolder, Rgb(face.red(), face.green(), face.blue()));
   platform::PostMessage(Handle(), UM_STARTUP, 0, 0);
 }
 
@@ -185,10 +195,12 @@ void TChirpels::FormClose() {
   CloseCompanion();
   st.Closing = true;
   st.QuitAllowed = true;
-  // Mail accounts and seen mails are saved, the mail window and the bars
-  // closed (each bar saves its own settings) and fetching stopped here.
-  // Definition and colour files are saved here, then their backups refreshed.
+  SaveMailFilesAtShutdown(st.DataFolder);
+  // The mail window and the bars are closed (each bar saves its own
+  // settings) and fetching stopped here.
+  SaveDefinitionsAtShutdown(st.DataFolder);
   RefreshBackup(JoinPath(st.DataFolder, "NewsUrl.USR"), JoinPath(st.DataFolder, "NewsBak.NU2"), 0);
+  SaveColourSetsAtShutdown(st.DataFolder);
   RefreshBackup(JoinPath(st.DataFolder, "NewsCol.USR"), JoinPath(st.DataFolder, "NewsCol.NC2"), 1);
   OptionsReadWrite(1);
   handoff_.reset();
