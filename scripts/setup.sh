@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libxcb1-dev
   xvfb xauth x11-utils xdotool trayer
   fonts-noto-cjk
   squid dovecot-pop3d openssl

@@ -26,6 +26,7 @@ struct AppState {
   bool PopUpMode = true;      // run-time pop-up flag, starts from "PopUpGo"
   bool BrowserFree = true;    // the companion browser is not the preferred one
   bool CompanionStarted = false;  // the program started the companion browser
+  bool BrowserOpened = false;     // the companion browser showed a headline; the bars read it
   std::string HelpFile = "Lumetra.chm";
 };
 

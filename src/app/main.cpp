@@ -12,6 +12,7 @@
 #include "app/messages.h"
 #include "app/start_arguments.h"
 #include "platform/file_io.h"
+#include "platform/global_hotkeys_ui.h"
 #include "platform/handoff_channel.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box_ui.h"
@@ -100,6 +101,8 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName("TARVO");
   QApplication::setQuitOnLastWindowClosed(false);
   platform::InstallMessageBoxPrompts();
+  platform::X11HotKeys hotKeys;
+  platform::SetHotKeyRegistrar(&hotKeys);
 
   TChirpels mainWindow({cl.dataFolder, cl.arguments});
   platform::OnTerminationSignal([&mainWindow](int) { mainWindow.EndSession(); });

@@ -14,9 +14,11 @@
 
 #include "app/app_state.h"
 #include "app/bar_table.h"
+#include "app/browser_launcher.h"
 #include "app/data_folder.h"
 #include "app/messages.h"
 #include "app/settings.h"
+#include "app/shell_hub.h"
 #include "definitions/default_set.h"
 #include "definitions/text_lists.h"
 #include "mail/mail_files.h"
@@ -37,9 +39,18 @@ using platform::LResult;
 using platform::WParam;
 
 namespace {
-std::string CompanionCommand(const char* arguments) {
-  return "\"" + platform::Utf8ToSjis(JoinPath(app().ProgramFolder, "veska")) + "\"" + arguments;
-}
+// The definition and colour-set lists as the main window's hub reads them.
+class DefinitionLists final : public ListsPort {
+ public:
+  int DefinitionCount() const override { return NewsList().Count; }
+  bool IsBoardDefinition(int index) const override {
+    return index >= 0 && index < NewsList().Count && NewsList().Item(index).BoardMode != 0;
+  }
+  int ColourSetCount() const override { return ColourList().Count; }
+  std::string ColourSetName(int index) const override {
+    return index >= 0 && index < ColourList().Count ? FieldText(ColourList().Item(index).Name) : std::string();
+  }
+};
 }  // namespace
 
 TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
@@ -52,6 +63,10 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
     platform::SendMessage(target, platform::WM_COPYDATA, Handle(), reinterpret_cast<LParam>(&data));
   });
   sender_->SetMainWindow(Handle());
+  ports_ = std::make_unique<SubsystemPorts>();
+  ports_->lists = std::make_unique<DefinitionLists>();
+  shell_ = std::make_unique<ShellHub>(this, Handle(), *ports_);
+  shell_->SetExitHandler([this] { RequestExit(); });
   FormCreate();
 }
 
@@ -74,6 +89,7 @@ void TChirpels::FormCreate() {
   setWindowTitle(platform::kApplicationTitle);
 
   st.LocalAddress = platform::FirstIPv4Address();
+  detectedMailPrograms() = DetectMailPrograms();
 
   RegisterFileTypes();
   WriteHandleFile();
@@ -85,8 +101,11 @@ void TChirpels::FormCreate() {
   LoadMailListAtStart(st.DataFolder);
 
   OptionsReadWrite(0);
+  shell_->LoadIcons(false);
+  shell_->ApplyMenuVisibility();
 
   st.HelpFile = JoinPath(st.ProgramFolder, "Lumetra.chm");
+  shell_->RegisterMainHotKeys();
   resize(0, 0);
   const QColor face = QApplication::palette().color(QPalette::Button);
   LoadColourSetsAtStart(st.DataFolder, st.ProgramFolder, Rgb(face.red(), face.green(), face.blue()));
@@ -130,6 +149,7 @@ void TChirpels::OnStartup() {
   // The set-up wizard, the splash, dial-up, the mail window, the page-check
   // window and the bars come up here, in this order, as they are built.
   pageCheckCreated_ = true;
+  shell_->AddTrayIcon();
   if (st.QuitAllowed) return;
   // Definition and colour files given on the command line are imported once
   // bar 0 exists.
@@ -140,14 +160,11 @@ void TChirpels::OnHandoff() {
   sender_->Run(1);
 }
 
-void TChirpels::StartCompanionHidden() {
-  if (!platform::FileExists(JoinPath(app().ProgramFolder, "veska"))) return;
-  if (platform::StartProgram(CompanionCommand(" -noshow"), true)) app().CompanionStarted = true;
-}
+void TChirpels::StartCompanionHidden() { StartCompanion(" -noshow", true); }
 
 void TChirpels::CloseCompanion() {
   if (!app().CompanionStarted) return;
-  platform::StartProgram(CompanionCommand(" -close"), true);
+  platform::StartProgram(CompanionCommandLine(" -close"), true);
   app().CompanionStarted = false;
 }
 
@@ -159,8 +176,8 @@ void TChirpels::OnCopyData(const CopyData* data) {
 }
 
 void TChirpels::OpenHandedAddress(const std::string& address) {
-  // Until the browser choice of the options exists, the desktop's browser.
-  platform::OpenAddress(address);
+  // Handed over whole: a blank is part of the address here.
+  OpenUrl(address, false, -1);
 }
 
 void TChirpels::RequestExit() {
@@ -203,12 +220,13 @@ void TChirpels::FormClose() {
   SaveColourSetsAtShutdown(st.DataFolder);
   RefreshBackup(JoinPath(st.DataFolder, "NewsCol.USR"), JoinPath(st.DataFolder, "NewsCol.NC2"), 1);
   OptionsReadWrite(1);
+  shell_->RemoveTrayIcon();
   handoff_.reset();
+  shell_->Stop();
   closed_ = true;
 }
 
 LResult TChirpels::WndProc(uint32_t msg, WParam wParam, LParam lParam) {
-  (void)wParam;
   switch (msg) {
     case UM_STARTUP: OnStartup(); return 0;
     case UM_HANDOFF: OnHandoff(); return 0;
@@ -221,6 +239,7 @@ LResult TChirpels::WndProc(uint32_t msg, WParam wParam, LParam lParam) {
     case platform::WM_ENDSESSION: EndSession(); return 1;
     default: break;
   }
+  if (auto answer = shell_->HandleMessage(msg, wParam, lParam)) return *answer;
   if (msg >= UM_IGNOREDFIRST && msg <= UM_IGNOREDLAST) return 0;
   return 0;
 }

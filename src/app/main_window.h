@@ -7,10 +7,13 @@
 #include <string>
 
 #include "app/start_arguments.h"
+#include "app/subsystem_ports.h"
 #include "platform/handoff_channel.h"
 #include "platform/message_port.h"
 
 namespace lumetra {
+
+class ShellHub;
 
 class TChirpels : public QWidget {
  public:
@@ -38,6 +41,11 @@ class TChirpels : public QWidget {
 
   platform::LResult WndProc(uint32_t msg, platform::WParam wParam, platform::LParam lParam);
 
+  // The windows of the other subsystems as the main window sees them, and the
+  // tray icon, hot keys and message hub (shell_hub.h).
+  SubsystemPorts& Ports() { return *ports_; }
+  ShellHub& Shell() { return *shell_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -56,6 +64,8 @@ class TChirpels : public QWidget {
   std::unique_ptr<platform::MessagePort> port_;
   std::unique_ptr<platform::HandoffServer> handoff_;
   std::unique_ptr<StartArgumentSender> sender_;
+  std::unique_ptr<SubsystemPorts> ports_;
+  std::unique_ptr<ShellHub> shell_;  // after ports_: it uses them until it goes
   bool pageCheckCreated_ = false;  // the deferred start-up has reached the bars
   bool closed_ = false;
 };

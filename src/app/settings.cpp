@@ -352,6 +352,19 @@ void OptionsReadWrite(int mode, Settings& s, BarTable& bt, AppState& st, const M
     s.Mailer2 = platform::Utf8ToSjis(mailers.PostPet);
     s.Mailer2Title = "Post Pet";
   }
+  // The desktop's clients: its mailto handler becomes mail program 1, the
+  // next client found mail program 2.
+  for (const platform::MailClient& client : mailers.DesktopClients) {
+    if (!platform::FileExists(client.path)) continue;
+    std::string path = platform::Utf8ToSjis(client.path);
+    if (s.Mailer.empty()) {
+      s.Mailer = path;
+      s.Mailer1Title = platform::Utf8ToSjis(client.title);
+    } else if (s.Mailer2.empty() && path != s.Mailer) {
+      s.Mailer2 = path;
+      s.Mailer2Title = platform::Utf8ToSjis(client.title);
+    }
+  }
 }
 
 void OptionsReadWrite(int mode) { OptionsReadWrite(mode, settings(), bars(), app(), detectedMailPrograms()); }

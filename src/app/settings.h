@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/bar_table.h"
+#include "platform/mail_clients.h"
 
 namespace lumetra {
 
@@ -149,10 +150,12 @@ struct Settings {
 
 Settings& settings();
 
-// Mail-program paths found on this system (the desktop's mailto handler and
-// known mail clients on PATH); empty where none was found.
+// Mail-program paths found on this system; empty where none was found. The
+// named slots are the Windows programs; on this desktop the clients come in
+// DesktopClients (the mailto handler first, then known clients on PATH).
 struct MailPrograms {
   std::string Becky, Datula, AlMail, OutlookExpress, NetscapeMessenger, PostPet;
+  std::vector<platform::MailClient> DesktopClients;
 };
 
 // One stored value: its name and the variable it moves.

@@ -88,7 +88,8 @@ std::string QStringToSjis(const QString& text) {
     // Skip a whole surrogate pair so it becomes one '?'.
     if (left >= 4) {
       char16_t hi = static_cast<unsigned char>(in[0]) | (static_cast<unsigned char>(in[1]) << 8);
-      if (hi >= 0xD800 && hi < 0xDC00) return size_t{4};
+      char16_t lo = static_cast<unsigned char>(in[2]) | (static_cast<unsigned char>(in[3]) << 8);
+      if (hi >= 0xD800 && hi < 0xDC00 && lo >= 0xDC00 && lo < 0xE000) return size_t{4};
     }
     return size_t{2};
   });

@@ -221,6 +221,28 @@ TEST_F(SettingsStore, DetectedMailProgramsFillEmptyChoices) {
   EXPECT_EQ(s.Mailer2Title, SJ("メーラー２"));
 }
 
+TEST_F(SettingsStore, DesktopMailClientsFillBothMailPrograms) {
+  mailers.DesktopClients = {{"/nonexistent/mailer", "Gone"}, {LUMETRA_BINARY, "Thunderbird"}, {"/bin/sh", "Shell Mail"}};
+  Load();
+  EXPECT_EQ(s.Mailer, LUMETRA_BINARY);
+  EXPECT_EQ(s.Mailer1Title, "Thunderbird");
+  EXPECT_EQ(s.Mailer2, "/bin/sh");
+  EXPECT_EQ(s.Mailer2Title, "Shell Mail");
+
+  // A stored choice stays; the desktop's first client then fills the other one.
+  s = Settings("/opt/lumetra");
+  {
+    Registry reg;
+    reg.OpenKey(kOptionsKey, true);
+    reg.WriteString("Mailer", "/bin/sh");
+    reg.WriteString("Mailer1Title", "Mine");
+  }
+  Load();
+  EXPECT_EQ(s.Mailer, "/bin/sh");
+  EXPECT_EQ(s.Mailer1Title, "Mine");
+  EXPECT_EQ(s.Mailer2, LUMETRA_BINARY);
+}
+
 TEST_F(SettingsStore, CompanionWindowPlacement) {
   WindowPlacement p{10, 20, 300, 200, 0};
   WindowSizeReadWrite(1, "MailCheck", "", p);

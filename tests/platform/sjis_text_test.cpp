@@ -35,6 +35,8 @@ TEST(SjisText, BadInputIsReplacedNotDropped) {
   EXPECT_EQ(SjisToQString("ab\x83"), QString::fromUtf8("ab\uFFFD"));
   EXPECT_EQ(QStringToSjis(QString::fromUtf8("x€y")), "x?y");
   EXPECT_EQ(QStringToSjis(QString::fromUtf8("x😀y")), "x?y");  // a surrogate pair is one character
+  const char16_t lone[] = {u'x', 0xD800, u'A', 0};
+  EXPECT_EQ(QStringToSjis(QString::fromUtf16(lone)), "x?A");  // a lone half does not swallow the next
 }
 
 }  // namespace
