@@ -312,8 +312,11 @@ void LoadColourSetsAtStart(const std::string& dataFolder, const std::string& pro
 
 void SaveDefinitionsAtShutdown(const std::string& dataFolder) {
   TIPlist5& list = NewsList();
-  if (DefinitionFileRefused() && list.Count == 0) return;
-  list.SaveDefinitions(platform::JoinPath(dataFolder, kDefinitionsFile));
+  const std::string path = platform::JoinPath(dataFolder, kDefinitionsFile);
+  // An empty list replaces neither a file that did not load nor the absence
+  // of a file, which lets the next start install the default set.
+  if (list.Count == 0 && (DefinitionFileRefused() || !platform::FileExists(path))) return;
+  list.SaveDefinitions(path);
 }
 
 void SaveColourSetsAtShutdown(const std::string& dataFolder) {

@@ -48,7 +48,7 @@ void LoadColourSetsAtStart(const std::string& dataFolder, const std::string& pro
                            uint32_t buttonFace = kDefaultButtonFace);
 // Shutdown: both files saved. A definition file that could not be loaded is
 // not replaced by the empty list it left, so the user's data can still be
-// recovered from it.
+// recovered from it; nor is an empty list written where there was no file.
 void SaveDefinitionsAtShutdown(const std::string& dataFolder);
 void SaveColourSetsAtShutdown(const std::string& dataFolder);
 

@@ -161,6 +161,14 @@ TEST_F(DefaultSet, ADefinitionFileThatDidNotLoadIsNotReplacedByAnEmptyList) {
   SaveDefinitionsAtShutdown(data);
   EXPECT_EQ(test::ReadFile(data + "/NewsUrl.USR"), damaged);
 
+  // Without the shipped set a first start writes nothing, and neither does
+  // its shutdown, so the next start can still install the defaults.
+  platform::RemoveFile(data + "/NewsUrl.USR");
+  NewsList() = TIPlist5();
+  LoadDefinitionsAtStart(data, folder / "elsewhere");
+  SaveDefinitionsAtShutdown(data);
+  EXPECT_FALSE(platform::FileExists(data + "/NewsUrl.USR"));
+
   // Once the list holds definitions again, shutdown saves them.
   NewsList().Append(test::Definition("新しい", "https://new.example/"));
   SaveDefinitionsAtShutdown(data);
