@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libcurl4-openssl-dev libssl-dev
+  libcurl4-openssl-dev libssl-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxcb1-dev
   xvfb xauth x11-utils xdotool trayer

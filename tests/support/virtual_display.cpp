@@ -1,7 +1,6 @@
 #include "support/virtual_display.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QThread>
@@ -19,26 +18,32 @@ VirtualDisplay::VirtualDisplay() {
     problem_ = "Xvfb is not installed";
     return;
   }
-  for (int number = 91; number <= 95; ++number) {
-    const QString lock = QString("/tmp/.X%1-lock").arg(number);
-    const QString socket = QString("/tmp/.X11-unix/X%1").arg(number);
-    if (QFileInfo::exists(lock) || QFileInfo::exists(socket)) continue;
-    auto server = std::make_unique<QProcess>();
-    server->setStandardOutputFile(QProcess::nullDevice());
-    server->setStandardErrorFile(QProcess::nullDevice());
-    server->start("Xvfb", {QString(":%1").arg(number), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    if (!server->waitForStarted(5000)) continue;
-    QElapsedTimer t;
-    t.start();
-    // Ready once its socket exists; gone when another server took the number first.
-    while (!QFileInfo::exists(socket) && server->state() == QProcess::Running && t.elapsed() < 10000)
-      QThread::msleep(20);
-    if (server->state() != QProcess::Running || !QFileInfo::exists(socket)) continue;
-    server_ = std::move(server);
-    name_ = ":" + std::to_string(number);
+  // The server picks a free display itself and reports its number when it is
+  // ready, so tests running side by side never race for a number.
+  auto server = std::make_unique<QProcess>();
+  server->setStandardErrorFile(QProcess::nullDevice());
+  server->start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+  if (!server->waitForStarted(5000)) {
+    problem_ = "Xvfb does not start";
     return;
   }
-  problem_ = "no free display among :91-:95";
+  QByteArray out;
+  QElapsedTimer t;
+  t.start();
+  while (!out.contains('\n') && t.elapsed() < 15000 && server->state() == QProcess::Running) {
+    server->waitForReadyRead(200);
+    out += server->readAllStandardOutput();
+  }
+  bool ok = false;
+  int number = out.trimmed().toInt(&ok);
+  if (!ok) {
+    problem_ = "Xvfb did not report its display";
+    server->kill();
+    server->waitForFinished(2000);
+    return;
+  }
+  server_ = std::move(server);
+  name_ = ":" + std::to_string(number);
 }
 
 VirtualDisplay::~VirtualDisplay() {

@@ -1,6 +1,6 @@
 #pragma once
 // A virtual X display (Xvfb) of a test's own, and the X tools the display
-// tests drive it with. The display number is the first free one of :91-:95.
+// tests drive it with. Xvfb chooses a free display number itself.
 #include <QProcess>
 #include <QStringList>
 #include <memory>
@@ -16,7 +16,7 @@ class VirtualDisplay {
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
   bool Ok() const { return !name_.empty(); }
-  const std::string& Name() const { return name_; }  // ":91"
+  const std::string& Name() const { return name_; }  // ":5"
   // Why the display could not be started.
   const std::string& Problem() const { return problem_; }
 
