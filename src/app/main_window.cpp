@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QPalette>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -18,6 +19,9 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/shell_hub.h"
+#include "definitions/default_set.h"
+#include "definitions/text_lists.h"
+#include "mail/mail_files.h"
 #include "platform/file_io.h"
 #include "platform/file_types.h"
 #include "platform/process_launcher.h"
@@ -34,6 +38,21 @@ using platform::LParam;
 using platform::LResult;
 using platform::WParam;
 
+namespace {
+// The definition and colour-set lists as the main window's hub reads them.
+class DefinitionLists final : public ListsPort {
+ public:
+  int DefinitionCount() const override { return NewsList().Count; }
+  bool IsBoardDefinition(int index) const override {
+    return index >= 0 && index < NewsList().Count && NewsList().Item(index).BoardMode != 0;
+  }
+  int ColourSetCount() const override { return ColourList().Count; }
+  std::string ColourSetName(int index) const override {
+    return index >= 0 && index < ColourList().Count ? FieldText(ColourList().Item(index).Name) : std::string();
+  }
+};
+}  // namespace
+
 TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
   setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
   port_ = std::make_unique<platform::MessagePort>(
@@ -45,6 +64,7 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
   });
   sender_->SetMainWindow(Handle());
   ports_ = std::make_unique<SubsystemPorts>();
+  ports_->lists = std::make_unique<DefinitionLists>();
   shell_ = std::make_unique<ShellHub>(this, Handle(), *ports_);
   shell_->SetExitHandler([this] { RequestExit(); });
   FormCreate();
@@ -59,7 +79,7 @@ void TChirpels::FormCreate() {
   settings() = Settings(st.ProgramFolder);
   bars() = DefaultBarTable();
 
-  // Keyword, board and spam lists are loaded here by their owners.
+  LoadTextLists(st.DataFolder, settings().Itaget);
 
   settings().DialUpConnect = ReadDialUpConnectEarly(settings().DialUpConnect);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -76,6 +96,10 @@ void TChirpels::FormCreate() {
   QDir::setCurrent(QString::fromStdString(st.DataFolder));
   CleanTemporaryFiles();
 
+  LoadAccountsAtStart(st.DataFolder);
+  LoadDefinitionsAtStart(st.DataFolder, st.ProgramFolder);
+  LoadMailListAtStart(st.DataFolder);
+
   OptionsReadWrite(0);
   shell_->LoadIcons(false);
   shell_->ApplyMenuVisibility();
@@ -83,6 +107,8 @@ void TChirpels::FormCreate() {
   st.HelpFile = JoinPath(st.ProgramFolder, "Lumetra.chm");
   shell_->RegisterMainHotKeys();
   resize(0, 0);
+  const QColor face = QApplication::palette().color(QPalette::Button);
+  LoadColourSetsAtStart(st.DataFolder, st.ProgramFolder, Rgb(face.red(), face.green(), face.blue()));
   platform::PostMessage(Handle(), UM_STARTUP, 0, 0);
 }
 
@@ -186,10 +212,12 @@ void TChirpels::FormClose() {
   CloseCompanion();
   st.Closing = true;
   st.QuitAllowed = true;
-  // Mail accounts and seen mails are saved, the mail window and the bars
-  // closed (each bar saves its own settings) and fetching stopped here.
-  // Definition and colour files are saved here, then their backups refreshed.
+  SaveMailFilesAtShutdown(st.DataFolder);
+  // The mail window and the bars are closed (each bar saves its own
+  // settings) and fetching stopped here.
+  SaveDefinitionsAtShutdown(st.DataFolder);
   RefreshBackup(JoinPath(st.DataFolder, "NewsUrl.USR"), JoinPath(st.DataFolder, "NewsBak.NU2"), 0);
+  SaveColourSetsAtShutdown(st.DataFolder);
   RefreshBackup(JoinPath(st.DataFolder, "NewsCol.USR"), JoinPath(st.DataFolder, "NewsCol.NC2"), 1);
   OptionsReadWrite(1);
   shell_->RemoveTrayIcon();

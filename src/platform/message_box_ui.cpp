@@ -10,7 +10,7 @@ namespace lumetra::platform {
 void InstallMessageBoxPrompts() {
   SetPromptHandler([](const PromptRequest& request) {
     QMessageBox box;
-    box.setWindowTitle(kApplicationTitle);
+    box.setWindowTitle(request.caption.empty() ? QString(kApplicationTitle) : SjisToQString(request.caption));
     box.setText(SjisToQString(request.text));
     switch (request.icon) {
       case PromptIcon::None: box.setIcon(QMessageBox::NoIcon); break;

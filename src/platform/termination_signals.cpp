@@ -1,5 +1,6 @@
 #include "platform/termination_signals.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
@@ -21,7 +22,8 @@ void OnTerminationSignal(std::function<void(int signal)> onSignal) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0) return;
     ::fcntl(g_pipe[1], F_SETFL, O_NONBLOCK);
   }
-  auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read);
+  // Owned by the application object, so it goes when the application does.
+  auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, notifier, [onSignal = std::move(onSignal)] {
     unsigned char byte = 0;
     if (::read(g_pipe[0], &byte, 1) == 1) onSignal(byte);

@@ -20,13 +20,14 @@ struct PromptRequest {
   PromptButtons buttons = PromptButtons::Ok;
   PromptIcon icon = PromptIcon::Information;
   PromptAnswer defaultAnswer = PromptAnswer::Ok;
+  std::string caption;  // Shift_JIS; empty: the application title
 };
 
 using PromptHandler = std::function<PromptAnswer(const PromptRequest&)>;
 
 PromptAnswer ShowPrompt(const PromptRequest& request);
 inline void ShowMessage(const std::string& text, PromptIcon icon = PromptIcon::Information) {
-  ShowPrompt({text, PromptButtons::Ok, icon, PromptAnswer::Ok});
+  ShowPrompt({text, PromptButtons::Ok, icon, PromptAnswer::Ok, {}});
 }
 // Returns the previous handler.
 PromptHandler SetPromptHandler(PromptHandler handler);
