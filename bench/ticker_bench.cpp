@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QWindow>
 #include <QDir>
 #include <cstdlib>
 
@@ -42,6 +43,8 @@ BENCHMARK(BM_ScrollStep)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 void BM_ScrollStepAndPaint(benchmark::State& state) {
   auto bar = MakeBar(static_cast<int>(state.range(0)));
   bar->show();
+  // Until the window is exposed, repaints are only queued.
+  for (int i = 0; i < 20 && !bar->windowHandle()->isExposed(); ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   for (auto _ : state) {
     ScrollStep(bar->Bar(), *bar->Ticker());
     bar->Ticker()->repaint();

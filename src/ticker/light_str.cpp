@@ -311,10 +311,10 @@ void TLightStr::ComposeSkin(const QRect& rect, bool whole) {
   const int w = std::min({r.width(), SkinMask.width(), Strip.width(), SkinBack.width() - r.x()});
   const int h = std::min({r.height(), SkinMask.height(), Strip.height(), SkinBack.height() - r.y()});
   for (int y = 0; y < h; ++y) {
-    QRgb* out = reinterpret_cast<QRgb*>(SkinFrame.scanLine(r.y() + y)) + r.x();
-    const QRgb* back = reinterpret_cast<const QRgb*>(SkinBack.constScanLine(r.y() + y)) + r.x();
-    const QRgb* mask = reinterpret_cast<const QRgb*>(SkinMask.constScanLine(y));
-    const QRgb* text = reinterpret_cast<const QRgb*>(Strip.constScanLine(y));
+    QRgb* __restrict out = reinterpret_cast<QRgb*>(SkinFrame.scanLine(r.y() + y)) + r.x();
+    const QRgb* __restrict back = reinterpret_cast<const QRgb*>(SkinBack.constScanLine(r.y() + y)) + r.x();
+    const QRgb* __restrict mask = reinterpret_cast<const QRgb*>(SkinMask.constScanLine(y));
+    const QRgb* __restrict text = reinterpret_cast<const QRgb*>(Strip.constScanLine(y));
     for (int x = 0; x < w; ++x) out[x] = (back[x] & mask[x]) | text[x];
   }
 }

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <array>
 
+#include "ticker/scroll_thread.h"
+
 namespace lumetra {
 namespace {
 
@@ -28,6 +30,8 @@ TickerBar::TickerBar(int number) : Number(number) {
 }
 
 TickerBar::~TickerBar() {
+  // A thread left running would only find no bar; let it end.
+  if (Thread) Thread->RequestStop();
   if (Number >= 0 && Number < kBarCount && Registry()[Number] == this) Registry()[Number] = nullptr;
 }
 
