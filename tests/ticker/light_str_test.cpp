@@ -2,7 +2,10 @@
 // rules, the size rule, the line table, run-out, and the pixels of each look.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 #include <set>
 
 #include "platform/sjis_text.h"
@@ -425,6 +428,50 @@ TEST(LineRenderer, VerticalTextRunsDownBelowTheVisibleStrip) {
     f.Steps(1);
     for (int y = 0; y + 1 < before.height(); ++y)
       ASSERT_EQ(f.ticker->Strip.pixel(5, y), before.pixel(5, y + 1)) << y;
+  }
+}
+
+TEST(LineRenderer, DockedBarsNeverHoldTextTallerThanTheDock) {
+  TickerFixture f(1);
+  f.bar->Edge = kEdgeBottom;
+  bars()[1].HorzDockSize = 15;
+  f.SetLook(2);
+  f.ticker->SetShowFontH(17);
+  f.SetLines({"見出し"});
+  RenderNextLine(*f.bar, *f.ticker);
+  EXPECT_EQ(f.ticker->ShowFontH(), 15);
+  bars()[1] = DefaultBarTable()[1];
+}
+
+// What reaches the window after many steps is the strip's visible part,
+// although each step repaints only the revealed end of the window.
+TEST(LineRenderer, WindowShowsTheStripAfterSteps) {
+  for (int style : {0, 1, 3}) {
+    SCOPED_TRACE(style);
+    TickerFixture f;
+    if (style == 3) {
+      QImage picture(24, 24, QImage::Format_RGB32);
+      picture.fill(qRgb(90, 40, 10));
+      f.SetSkin(picture, 0);
+    } else {
+      f.SetLook(style);
+    }
+    f.SetLines({"画面に出る絵は帯と同じ", "二本目の見出し"});
+    f.ticker->StartShow();
+    f.host->show();
+    for (int i = 0; i < 50 && !f.host->windowHandle()->isExposed(); ++i)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    for (int i = 0; i < 120; ++i) {
+      f.Steps(1);
+      QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    const QImage shown = QGuiApplication::primaryScreen()->grabWindow(f.host->winId()).toImage();
+    const QImage& source = style == 3 ? f.ticker->SkinFrame : f.ticker->Strip;
+    int differing = 0;
+    for (int y = 0; y < f.ticker->height(); ++y)
+      for (int x = 0; x < f.ticker->width(); ++x) differing += Pixel(shown, x, y) != Pixel(source, x, y);
+    EXPECT_EQ(differing, 0);
   }
 }
 
