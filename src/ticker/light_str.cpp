@@ -206,17 +206,17 @@ void TLightStr::PaintBackground(bool prepareOnly, QImage& target, int length, in
   }
 
   FreeSkinBitmaps();
-  BackgroundSpec spec;
-  spec.gradation = FGradationMode;
-  spec.metallic = FMetaric;
-  spec.metallicPercent = FMetaricPer;
-  spec.vertical = vertical;
-  spec.back = FBackColor;
-  spec.dark = FDarkColor;
-  spec.offset = vertical ? x() : y();
-  spec.reference = vertical ? ReferenceWidth : ReferenceHeight;
-  spec.lines = across;
-  const std::vector<Colour> colours = BackgroundLineColours(spec);
+  BackgroundLines background;
+  background.gradation = FGradationMode;
+  background.metallic = FMetaric;
+  background.metallicPercent = FMetaricPer;
+  background.vertical = vertical;
+  background.back = FBackColor;
+  background.dark = FDarkColor;
+  background.offset = vertical ? x() : y();
+  background.reference = vertical ? ReferenceWidth : ReferenceHeight;
+  background.lines = across;
+  const std::vector<Colour> colours = BackgroundLineColours(background);
   if (vertical) {
     std::vector<QRgb> row(across);
     for (int i = 0; i < across; ++i) row[i] = ToQRgb(colours[i]);

@@ -12,7 +12,7 @@ int Percent(int line, int offset, int reference) { return (line + offset) * 100 
 
 // The three metallic formulas. Line 0 is the background colour; every later
 // line takes the colour computed from the position of the line before it.
-std::vector<Colour> Metallic(const BackgroundSpec& s) {
+std::vector<Colour> Metallic(const BackgroundLines& s) {
   std::vector<Colour> out;
   out.reserve(s.lines);
   if (s.lines <= 0) return out;
@@ -111,7 +111,7 @@ Colour MetallicHighlight(Colour back) {
   return Join({lift(c.r), lift(c.g), lift(c.b)});
 }
 
-std::vector<Colour> BackgroundLineColours(const BackgroundSpec& s) {
+std::vector<Colour> BackgroundLineColours(const BackgroundLines& s) {
   if (!s.gradation) return std::vector<Colour>(std::max(0, s.lines), s.back);
   if (s.metallic) return Metallic(s);
   std::vector<Colour> out;

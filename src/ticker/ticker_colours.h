@@ -33,7 +33,7 @@ Colour MetallicHighlight(Colour back);
 // Colours of the lines across the strip (rows of a horizontal strip, columns
 // of a vertical one), from line 0 at the control's start edge. Positions are
 // measured against the bar: p = (line + offset) * 100 / reference.
-struct BackgroundSpec {
+struct BackgroundLines {
   bool gradation = false;  // else flat BackColor
   bool metallic = false;
   int metallicPercent = 25;
@@ -43,7 +43,7 @@ struct BackgroundSpec {
   int reference = 1;  // the bar's outer height (width when vertical)
   int lines = 0;      // thickness of the control across the strip
 };
-std::vector<Colour> BackgroundLineColours(const BackgroundSpec& spec);
+std::vector<Colour> BackgroundLineColours(const BackgroundLines& background);
 
 // Effect colours of the gradation style, from the set's two news colours and
 // the ticker's text and background colours.

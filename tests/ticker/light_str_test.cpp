@@ -197,14 +197,14 @@ TEST(LightStr, MetallicRowsFollowTheFormulaOfTheirPercent) {
     f.ticker->SetBackColor(0xC1CFD5);
     f.ticker->SetDarkColor(0xA0A9A8);
     f.SetLook(2, true, percent);
-    BackgroundSpec spec;
-    spec.gradation = spec.metallic = true;
-    spec.metallicPercent = percent;
-    spec.back = 0xC1CFD5;
-    spec.dark = 0xA0A9A8;
-    spec.reference = 21;
-    spec.lines = f.ticker->height();
-    const std::vector<Colour> rows = BackgroundLineColours(spec);
+    BackgroundLines background;
+    background.gradation = background.metallic = true;
+    background.metallicPercent = percent;
+    background.back = 0xC1CFD5;
+    background.dark = 0xA0A9A8;
+    background.reference = 21;
+    background.lines = f.ticker->height();
+    const std::vector<Colour> rows = BackgroundLineColours(background);
     for (int y = 0; y < f.ticker->height(); ++y) EXPECT_EQ(Pixel(f.ticker->Strip, 50, y), Px(rows[y])) << y;
   }
 }

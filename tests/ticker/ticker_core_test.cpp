@@ -99,7 +99,7 @@ TEST(SizeRule, ThicknessAcrossTheStrip) {
 }
 
 TEST(Background, GradientRunsFromBackAtTheBarsTopToDarkAtItsFarEdge) {
-  BackgroundSpec s;
+  BackgroundLines s;
   s.gradation = true;
   s.back = RGB(200, 100, 0);
   s.dark = RGB(0, 100, 200);
@@ -120,7 +120,7 @@ TEST(Background, GradientRunsFromBackAtTheBarsTopToDarkAtItsFarEdge) {
 }
 
 TEST(Background, MetallicBelow25RisesToTheHighlightThenFallsIntoTheShade) {
-  BackgroundSpec s;
+  BackgroundLines s;
   s.gradation = s.metallic = true;
   s.metallicPercent = 10;
   s.back = RGB(100, 100, 100);  // dark: the highlight is lifted to white
@@ -139,7 +139,7 @@ TEST(Background, MetallicBelow25RisesToTheHighlightThenFallsIntoTheShade) {
 }
 
 TEST(Background, Metallic25To50FadesToDarkAtPPlus15) {
-  BackgroundSpec s;
+  BackgroundLines s;
   s.gradation = s.metallic = true;
   s.metallicPercent = 30;
   s.back = RGB(200, 200, 200);
@@ -158,7 +158,7 @@ TEST(Background, Metallic25To50FadesToDarkAtPPlus15) {
 }
 
 TEST(Background, MetallicAbove50IsABrightBandWithASquareRootFall) {
-  BackgroundSpec s;
+  BackgroundLines s;
   s.gradation = s.metallic = true;
   s.metallicPercent = 75;
   s.back = RGB(200, 180, 160);
@@ -171,7 +171,7 @@ TEST(Background, MetallicAbove50IsABrightBandWithASquareRootFall) {
   EXPECT_EQ(rows[52], RGB(43, 62, 81));     // second half, w = round(sqrt(5))
   EXPECT_EQ(rows[61], RGB(75, 86, 97));     // w = round(sqrt(500)) = 22
   // Vertical strips never take this branch.
-  BackgroundSpec v = s;
+  BackgroundLines v = s;
   v.vertical = true;
   EXPECT_NE(BackgroundLineColours(v)[11], rows[11]);
 }
