@@ -38,7 +38,10 @@ QThread::Priority ThreadPriorityFor(int level) {
     case 4: return QThread::HighPriority;
     case 5: return QThread::HighestPriority;
     case 6: return QThread::TimeCriticalPriority;
-    default: return QThread::IdlePriority;
+    // "Idle" would become SCHED_IDLE here, which stops the ticker outright
+    // whenever anything else wants the processor; the lowest ordinary
+    // priority is the nearest thing to the old idle thread.
+    default: return QThread::LowestPriority;
   }
 }
 

@@ -57,7 +57,9 @@ TEST(ApplyColourSetTest, StyleBecomesTheLookFlags) {
     EXPECT_EQ(f.ticker->Metaric(), c.metaric);
     EXPECT_EQ(f.ticker->MetaricPer(), 40);
     EXPECT_EQ(f.ticker->SkinFile.empty(), !c.skin);
-    if (c.skin) EXPECT_EQ(f.ticker->DotSource.pixel(5, 5), qRgb(10, 20, 30));
+    if (c.skin) {
+      EXPECT_EQ(f.ticker->DotSource.pixel(5, 5), qRgb(10, 20, 30));
+    }
   }
 }
 

@@ -419,7 +419,9 @@ TEST(LineRenderer, VerticalTextRunsDownBelowTheVisibleStrip) {
       EXPECT_GT(ink.height(), 3 * f.ticker->ShowFontH()) << ink.width() << "x" << ink.height();
     else
       EXPECT_LT(ink.width(), 4) << ink.width() << "x" << ink.height();
-    if (upright) EXPECT_GT(ink.width(), f.ticker->ShowFontH() / 2);
+    if (upright) {
+      EXPECT_GT(ink.width(), f.ticker->ShowFontH() / 2);
+    }
 
     // A step moves the strip up by one row.
     f.ticker->StartShow();
