@@ -18,6 +18,9 @@ BarTable DefaultBarTable() {
     s.Placement = kPlacement[i];
     s.ColourSet = kColourSet[i];
     s.Definition = kDefinition[i];
+    // Floating bars that start together do not cover one another.
+    s.FloatTop += 32 * i;
+    s.FloatBottom += 32 * i;
   }
   return table;
 }

@@ -8,6 +8,7 @@
 namespace lumetra {
 
 constexpr int kBarCount = 6;
+constexpr int kUnknownAnchor = -32768;
 
 struct BarSlot {
   int LineMode = 1;          // "HeadLineNewsLineMode_": 0 two lines, 1 one line, 2 three lines
@@ -32,6 +33,25 @@ struct BarSlot {
   std::string DefinitionName;
   bool AutoWidthPending = true;
   bool AutoHeightPending = true;
+
+  // The floating rectangle (screen coordinates, right and bottom exclusive
+  // as the window's left + width), kept while the bar is docked; stored as
+  // "Left2"/"Top2"/"Width"/"Height" or, with a fixed-size skin,
+  // "Left3"/"Top3"/"Right"/"Bottom". The defaults are the bar's first bounds.
+  int FloatLeft = 120;
+  int FloatTop = 120;
+  int FloatRight = 760;
+  int FloatBottom = 141;
+  // The anchor (right, bottom) a bar whose size follows its content keeps
+  // when RightFit / BottomFit are set; kUnknownAnchor until known.
+  int AnchorRight = kUnknownAnchor;
+  int AnchorBottom = kUnknownAnchor;
+
+  // Bar 0 only: the speaking character's position and stacking
+  // ("CLeft", "CTop", "CPos": 0 normal, 1 in front, 2 behind, 4 hidden).
+  int CLeft = 0;
+  int CTop = 0;
+  int CPos = 0;
 };
 
 using BarTable = std::array<BarSlot, kBarCount>;

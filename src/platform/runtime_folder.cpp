@@ -28,4 +28,13 @@ std::string TempFolder() {
   return path;
 }
 
+std::string SystemFolder() {
+  QByteArray data = qgetenv("XDG_DATA_HOME");
+  const std::string base =
+      data.isEmpty() ? QDir::homePath().toStdString() + "/.local/share" : QString::fromLocal8Bit(data).toStdString();
+  const std::string path = base + "/TARVO/System";
+  QDir().mkpath(QString::fromStdString(path));
+  return path;
+}
+
 }  // namespace lumetra::platform
