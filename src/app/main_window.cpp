@@ -29,6 +29,7 @@
 #include "platform/sjis_text.h"
 #include "platform/system_info.h"
 #include "platform/user_prompt.h"
+#include "ticker/bar_list.h"
 
 namespace lumetra {
 
@@ -65,6 +66,7 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
   sender_->SetMainWindow(Handle());
   ports_ = std::make_unique<SubsystemPorts>();
   ports_->lists = std::make_unique<DefinitionLists>();
+  ports_->news = MakeBarsNewsPort();
   shell_ = std::make_unique<ShellHub>(this, Handle(), *ports_);
   shell_->SetExitHandler([this] { RequestExit(); });
   FormCreate();
@@ -146,9 +148,15 @@ void TChirpels::CleanTemporaryFiles() {
 void TChirpels::OnStartup() {
   AppState& st = app();
   hide();
-  // The set-up wizard, the splash, dial-up, the mail window, the page-check
-  // window and the bars come up here, in this order, as they are built.
+  // The set-up wizard, the splash, dial-up and the mail window come up
+  // here, in this order, as they are built.
   pageCheckCreated_ = true;
+  for (int n = 0; n < kBarCount; ++n) {
+    // The page-check window is made before the first bar, once it exists.
+    if (!settings().NewsMonitorVisible[n] && n != 0) continue;
+    if (NewsMonitorOf(n) == nullptr) CreateNewsMonitor(n);
+    if (st.QuitAllowed) return;
+  }
   shell_->AddTrayIcon();
   if (st.QuitAllowed) return;
   // Definition and colour files given on the command line are imported once
@@ -213,8 +221,10 @@ void TChirpels::FormClose() {
   st.Closing = true;
   st.QuitAllowed = true;
   SaveMailFilesAtShutdown(st.DataFolder);
-  // The mail window and the bars are closed (each bar saves its own
-  // settings) and fetching stopped here.
+  // The mail window is closed here once it exists; then the bars, 0 to 5,
+  // each saving its own settings.
+  CloseAllBars();
+  // Fetching is stopped here.
   SaveDefinitionsAtShutdown(st.DataFolder);
   RefreshBackup(JoinPath(st.DataFolder, "NewsUrl.USR"), JoinPath(st.DataFolder, "NewsBak.NU2"), 0);
   SaveColourSetsAtShutdown(st.DataFolder);

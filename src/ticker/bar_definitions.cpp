@@ -1,5 +1,6 @@
 #include "ticker/bar_definitions.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/sjis_text.h"
@@ -105,6 +106,23 @@ int StartingDefinition(TIPlist5& list, int bar, BarSlot& slot, const BarsView& b
   else if (index > 0)
     list.CurrentIndex = index;  // bar 0 shows the list's current definition
   return index;
+}
+
+int NextNewsIndex(TIPlist5& list, int from, int direction, const BarsView& bars) {
+  const int count = list.Count;
+  auto fits = [&](int i) { return list[i].Patrol && AvailableToBar(list, 0, i, bars); };
+  if (direction == 1) {
+    for (int i = from + 1; i < count; ++i)
+      if (fits(i)) return i;
+    for (int i = 0; i < count; ++i)
+      if (fits(i)) return i;
+  } else {
+    for (int i = std::min(from, count) - 1; i >= 0; --i)
+      if (fits(i)) return i;
+    for (int i = count - 1; i >= 0; --i)
+      if (fits(i)) return i;
+  }
+  return list.CurrentIndex;
 }
 
 void ForgetFetchDates(TIPlist5& list) {

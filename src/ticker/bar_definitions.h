@@ -39,6 +39,11 @@ bool AvailableToBar(TIPlist5& list, int bar, int index, const BarsView& bars);
 // theirs in the slot.
 int StartingDefinition(TIPlist5& list, int bar, BarSlot& slot, const BarsView& bars);
 
+// NewsChange for bar 0: from `from` forward (direction 1) or backward (0)
+// to the next patrolled definition available to bar 0, wrapping round once;
+// the list's CurrentIndex when none is found.
+int NextNewsIndex(TIPlist5& list, int from, int direction, const BarsView& bars);
+
 // Before the first patrol: every patrolled definition without a server date
 // and every sponsored definition is fetched afresh.
 void ForgetFetchDates(TIPlist5& list);

@@ -273,6 +273,7 @@ void ScrollStep(TickerBar& bar, TLightStr& t) {
     PaintLedColumns(t.Strip, t.DotSource, t.LedColumn, t.ScrollOffset, step, t.LineExtent, vertical, colours);
   }
   Present(bar, t, led ? 3 * step : step);
+  if (bar.Presented) bar.Presented(bar);
 }
 
 // --- Speed ------------------------------------------------------------------

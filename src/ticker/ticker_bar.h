@@ -67,6 +67,9 @@ struct TickerBar {
   std::function<void(TickerBar&)> DrawWeeklyTable;
   // The bar's re-layout, run after the smooth-scroll switch changes.
   std::function<void(TickerBar&)> Relayout;
+  // Called after every scroll step has put the strip on screen (a
+  // colour-keyed bar reshapes its window to the text).
+  std::function<void(TickerBar&)> Presented;
 
   QPointer<TScrollThread> Thread;
 

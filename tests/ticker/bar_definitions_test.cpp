@@ -120,6 +120,23 @@ TEST(BarDefinitions, AnIndexOfZeroAdvancesToTheFirstAvailablePatrolledDefinition
   EXPECT_EQ(StartingDefinition(quiet, 0, named, view), 0);
 }
 
+TEST(BarDefinitions, BarZeroStepsToTheNextPatrolledDefinitionNoOtherBarShows) {
+  // 0 patrolled, 1 not, 2 patrolled but shown by bar 2, 3 patrolled, 4 a shared search.
+  TIPlist5 list = List({Def("a", 0, true), Def("b"), Def("c", 0, true), Def("d", 0, true),
+                        Def("s", kCategorySearch, true)});
+  list.CurrentIndex = 3;
+  BarsView view;
+  view.exists = {true, false, true, false, false, false};
+  view.shows = {0, 0, 2, 0, 0, 0};
+  EXPECT_EQ(NextNewsIndex(list, 0, 1, view), 3);
+  EXPECT_EQ(NextNewsIndex(list, 3, 1, view), 4);
+  EXPECT_EQ(NextNewsIndex(list, 4, 1, view), 0);  // round to the start
+  EXPECT_EQ(NextNewsIndex(list, 3, 0, view), 0);
+  EXPECT_EQ(NextNewsIndex(list, 0, 0, view), 4);  // round to the end
+  for (int i = 0; i < list.Count; ++i) list[i].Patrol = 0;
+  EXPECT_EQ(NextNewsIndex(list, 0, 1, view), 3);  // nothing: CurrentIndex
+}
+
 TEST(BarDefinitions, FirstPatrolFetchesUndatedAndSponsoredDefinitionsAfresh) {
   TIPlist5 list = List({Def("a", 0, true), Def("b", 0, true), Def("c"), Def("d")});
   for (int i = 0; i < 4; ++i) list[i].LastModified = 45000;

@@ -1,0 +1,176 @@
+#include "ticker/bar_list.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <array>
+#include <cstdlib>
+#include <vector>
+
+#include "app/settings.h"
+#include "ticker/news_monitor.h"
+
+namespace lumetra {
+namespace {
+
+int g_current = 0;
+std::array<TNewsMonitor*, kBarCount> g_bars{};
+bool g_slidOff = false;
+
+std::function<std::pair<int, int>()>& Chooser() {
+  static std::function<std::pair<int, int>()> chooser;
+  return chooser;
+}
+
+// Steps every sliding bar together until all have arrived.
+class SlideDriver : public QObject {
+ public:
+  SlideDriver() {
+    timer_.setInterval(10);
+    connect(&timer_, &QTimer::timeout, this, [this] { Step(); });
+  }
+  bool Running() const { return timer_.isActive(); }
+  void Start(bool outwards, std::vector<QPointer<TNewsMonitor>> bars) {
+    outwards_ = outwards;
+    bars_ = std::move(bars);
+    if (bars_.empty()) {
+      g_slidOff = outwards_;
+      return;
+    }
+    timer_.start();
+  }
+
+ private:
+  void Step() {
+    bool all = true;
+    for (const QPointer<TNewsMonitor>& bar : bars_)
+      if (bar && !bar->SlideOneStep()) all = false;
+    if (!all) return;
+    timer_.stop();
+    for (const QPointer<TNewsMonitor>& bar : bars_)
+      if (bar) bar->FinishSlide();
+    bars_.clear();
+    g_slidOff = outwards_;
+  }
+
+  QTimer timer_;
+  bool outwards_ = true;
+  std::vector<QPointer<TNewsMonitor>> bars_;
+};
+
+SlideDriver& Driver() {
+  static SlideDriver* driver = new SlideDriver;  // lives with the process
+  return *driver;
+}
+
+class BarsPort final : public NewsPort {
+ public:
+  bool Available() const override { return true; }
+  bool PageCheckExists() const override { return false; }
+  bool Bar0FetchTimerEnabled() const override { return false; }
+  std::optional<std::string> SingleCheckDefinition() const override { return std::nullopt; }
+  platform::WindowHandle Bar(int number) const override {
+    TNewsMonitor* bar = NewsMonitorOf(number);
+    return bar ? bar->Handle() : 0;
+  }
+  void OpenBar(int number) override {
+    if (number < 0 || number >= kBarCount) return;
+    if (TNewsMonitor* bar = NewsMonitorOf(number)) {
+      if (bar->SlidHidden() || bar->Sliding()) return;
+      bar->show();
+      bar->WindowZorderSet();
+      bar->raise();
+      return;
+    }
+    CreateNewsMonitor(number);
+  }
+  void ToggleBarsOffScreen() override { lumetra::ToggleBarsOffScreen(); }
+  void SetBarsEnabled(bool enabled) override {
+    for (int i = 0; i < kBarCount; ++i)
+      if (TNewsMonitor* bar = NewsMonitorOf(i)) bar->setEnabled(enabled);
+  }
+  void StartBar0BrowserPause() override {
+    if (TNewsMonitor* bar = NewsMonitorOf(0)) bar->StartBrowserPause();
+  }
+  platform::WindowHandle CompanionViewerWindow() const override {
+    for (int i = 0; i < kBarCount; ++i)
+      if (TNewsMonitor* bar = NewsMonitorOf(i)) return bar->ViewerWindow();
+    return 0;
+  }
+};
+
+}  // namespace
+
+int CurrentBarNumber() { return g_current; }
+void SetCurrentBarNumber(int number) { g_current = number; }
+
+TNewsMonitor* NewsMonitorOf(int number) {
+  if (number < 0 || number >= kBarCount) return nullptr;
+  return g_bars[static_cast<size_t>(number)];
+}
+
+bool BarExists(int number) {
+  TNewsMonitor* bar = NewsMonitorOf(number);
+  return bar && bar->ShownOnce();
+}
+
+BarsView CurrentBarsView() {
+  BarsView view;
+  for (int i = 0; i < kBarCount; ++i) {
+    view.exists[static_cast<size_t>(i)] = BarExists(i);
+    if (TNewsMonitor* bar = NewsMonitorOf(i)) view.shows[static_cast<size_t>(i)] = bar->DefinitionIndex();
+  }
+  return view;
+}
+
+void RegisterNewsMonitor(int number, TNewsMonitor* window) {
+  if (number >= 0 && number < kBarCount) g_bars[static_cast<size_t>(number)] = window;
+}
+
+TNewsMonitor* CreateNewsMonitor(int number) {
+  if (number < 0 || number >= kBarCount) return nullptr;
+  if (TNewsMonitor* bar = NewsMonitorOf(number)) return bar;
+  SetCurrentBarNumber(number);
+  auto* bar = new TNewsMonitor;
+  return bar->Closed() ? nullptr : bar;
+}
+
+void CloseAllBars() {
+  for (int i = 0; i < kBarCount; ++i)
+    if (TNewsMonitor* bar = NewsMonitorOf(i)) {
+      SetCurrentBarNumber(i);
+      bar->FormClose();
+    }
+}
+
+void SetSlideChooser(std::function<std::pair<int, int>()> chooser) { Chooser() = std::move(chooser); }
+
+bool BarsSlidOff() { return g_slidOff; }
+bool SlideRunning() { return Driver().Running(); }
+
+void ToggleBarsOffScreen() {
+  if (Driver().Running()) return;
+  const bool outwards = !g_slidOff;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  const QRect desktop = primary ? primary->virtualGeometry() : QRect(0, 0, 1024, 768);
+  std::vector<QPointer<TNewsMonitor>> moving;
+  for (int i = 0; i < kBarCount; ++i) {
+    TNewsMonitor* bar = NewsMonitorOf(i);
+    if (!bar) continue;
+    if (outwards) {
+      if (!bar->isVisible() || bar->AutoHideOn()) continue;
+      const auto [vertical, horizontal] = Chooser() ? Chooser()() : std::pair{std::rand() % 3, std::rand() % 2};
+      bar->BeginSlide(true, SlideTarget(bar->geometry(), desktop, vertical, horizontal));
+    } else {
+      if (!bar->SlidHidden()) continue;
+      bar->BeginSlide(false, {});
+    }
+    moving.emplace_back(bar);
+  }
+  Driver().Start(outwards, std::move(moving));
+}
+
+std::unique_ptr<NewsPort> MakeBarsNewsPort() { return std::make_unique<BarsPort>(); }
+
+}  // namespace lumetra

@@ -1,0 +1,44 @@
+#pragma once
+// The six bar windows of the run: the process-wide slots that hold them, the
+// current bar number a creator sets, creation and closing in order, the
+// hide-all slide over every bar, and the main window's view of the bars.
+#include <memory>
+
+#include "app/subsystem_ports.h"
+#include "ticker/bar_definitions.h"
+
+namespace lumetra {
+
+class TNewsMonitor;
+
+// The bar number a window being created takes.
+int CurrentBarNumber();
+void SetCurrentBarNumber(int number);
+
+// The bar window of that number, or nullptr (also while it closes).
+TNewsMonitor* NewsMonitorOf(int number);
+// A bar that has been shown and not closed.
+bool BarExists(int number);
+// Which bars exist and what each shows.
+BarsView CurrentBarsView();
+
+// Makes `number` the current bar and creates its window (nothing when it
+// exists already); returns the window.
+TNewsMonitor* CreateNewsMonitor(int number);
+// Closes bars 0 ... 5 in order, each saving its settings (shutdown).
+void CloseAllBars();
+
+// Every visible bar that is not auto-hidden slides off the screen, or back.
+void ToggleBarsOffScreen();
+bool BarsSlidOff();
+bool SlideRunning();
+// Tests pick the directions the slide would draw at random.
+void SetSlideChooser(std::function<std::pair<int, int>()> chooser);
+
+// The bars as the main window's tray and hub see them.
+std::unique_ptr<NewsPort> MakeBarsNewsPort();
+
+// Called by a bar when it is created and when it closes.
+void RegisterNewsMonitor(int number, TNewsMonitor* window);
+
+}  // namespace lumetra

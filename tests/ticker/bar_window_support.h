@@ -1,0 +1,98 @@
+#pragma once
+// Bar window tests: a clean registry, data folder, settings, bar table and
+// lists (three patrolled definitions, the preset colour sets), and closing
+// every bar afterwards.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/bar_table.h"
+#include "app/settings.h"
+#include "definitions/colour_sets.h"
+#include "definitions/news_definition.h"
+#include "platform/registry.h"
+#include "platform/sjis_text.h"
+#include "platform/user_prompt.h"
+#include "support/test_support.h"
+#include "ticker/bar_list.h"
+#include "ticker/news_monitor.h"
+
+namespace lumetra::test {
+
+inline void Pump(int ms = 30) {
+  QElapsedTimer t;
+  t.start();
+  do {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  } while (t.elapsed() < ms);
+}
+
+inline bool PumpUntil(const std::function<bool()>& condition, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!condition()) {
+    if (t.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+class BarWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The offscreen platform cannot stack or shape windows and says so each time.
+    static const QtMessageHandler original = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+          if (!text.startsWith(QStringLiteral("This plugin does not support"))) original(type, context, text);
+        });
+    platform::RegistryStore::For(platform::RootKey::CurrentUser).Clear();
+    app().DataFolder = folder.path();
+    app().QuitAllowed = false;
+    app().Closing = false;
+    settings() = Settings();
+    bars() = DefaultBarTable();
+    for (BarSlot& slot : bars()) slot.ColourSet = 5;  // a simple look
+    TIPlist5 list;
+    list.TracksBars = true;
+    for (const char* title : {"ニュース零", "デモ", "ニュース二", "ニュース三"}) {
+      NewsDefinition d = DefaultDefinition(0);
+      SetFieldText(d.Title, SJ(title));
+      SetFieldText(d.Url, "file:///nowhere/" + std::to_string(list.Count) + ".rdf");
+      d.Patrol = 1;
+      list.Append(d);
+    }
+    list.CurrentIndex = 1;
+    NewsList() = list;
+    ColourList() = TIPlist6();
+    ColourList().BuildPresetColourSets();
+    previous_ = platform::SetPromptHandler([this](const platform::PromptRequest& r) {
+      prompts.push_back(r.text);
+      return platform::PromptAnswer::Ok;
+    });
+  }
+  void TearDown() override {
+    CloseAllBars();
+    SetSlideChooser(nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    platform::SetPromptHandler(std::move(previous_));
+  }
+
+  int RegistryInt(int bar, const char* name) {
+    platform::Registry reg;
+    if (!reg.OpenKey(BarSettingsKey(bar), false) || !reg.ValueExists(name)) return -999;
+    return reg.ReadInteger(name);
+  }
+
+  TempFolder folder;
+  std::vector<std::string> prompts;
+
+ private:
+  platform::PromptHandler previous_;
+};
+
+}  // namespace lumetra::test
