@@ -137,7 +137,24 @@ TNewsMonitor::TNewsMonitor()
     browserPauseTimer_->stop();
     if (bar_->Thread) bar_->Thread->Pause[kPauseBrowser] = false;
   });
+  // Monitors come and go, panels change the work areas: the bar finds its
+  // place again.
+  auto watch = [this](QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, [this] { ScreensChanged(); });
+    connect(screen, &QScreen::availableGeometryChanged, this, [this] { ScreensChanged(); });
+  };
+  for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+  connect(qApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* screen) {
+    watch(screen);
+    ScreensChanged();
+  });
+  connect(qApp, &QGuiApplication::screenRemoved, this, [this] { QTimer::singleShot(0, this, [this] { ScreensChanged(); }); });
   Create();
+}
+
+void TNewsMonitor::ScreensChanged() {
+  if (!shownOnce_ || closed_ || dragging_ || sliding_ || slidHidden_ || screenSaverHidden_) return;
+  Relayout();
 }
 
 TNewsMonitor::~TNewsMonitor() {
@@ -456,7 +473,7 @@ void TNewsMonitor::ApplyReservation() {
     platform::SetDockWindowType(this, docked);
     dockTyped_ = docked;
     // Window managers read the type when a window is mapped.
-    if (isVisible() && platform::AppBarsAvailable()) {
+    if (isVisible() && !closed_ && platform::AppBarsAvailable()) {
       hide();
       show();
     }
@@ -1004,8 +1021,7 @@ void TNewsMonitor::ScreenSaverEnded(WParam showIndex) {
     QScreen* screen = self->ScreenOfBar();
     const QRect work = screen ? screen->availableGeometry() : QRect();
     const QRect was = self->beforeScreenSaver_;
-    const bool back = std::abs(work.right() - was.right()) <= 100 || std::abs(work.bottom() - was.bottom()) <= 100 ||
-                      work.contains(was);
+    const bool back = was.right() <= work.right() + 100 && was.bottom() <= work.bottom() + 100;
     if (!back && deadline->elapsed() < 5000) {
       QTimer::singleShot(100, self, *check);
       return;

@@ -158,7 +158,7 @@ class TNewsMonitor : public QWidget {
   void AutoHideTimerTick();
   void Timer1Tick();
   void Timer11Tick();
-  void RecoverOntoMonitors();
+  void ScreensChanged();
   void ShowScreenSaverStart(bool oneBar);
   void ScreenSaverEnded(platform::WParam showIndex);
   void SaveDockSizesAndName();
