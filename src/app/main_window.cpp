@@ -21,6 +21,7 @@
 #include "app/shell_hub.h"
 #include "definitions/default_set.h"
 #include "definitions/text_lists.h"
+#include "dialogs/dialog_windows_ui.h"
 #include "mail/mail_files.h"
 #include "platform/file_io.h"
 #include "platform/file_types.h"
@@ -65,6 +66,7 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
   sender_->SetMainWindow(Handle());
   ports_ = std::make_unique<SubsystemPorts>();
   ports_->lists = std::make_unique<DefinitionLists>();
+  ports_->dialogs = MakeDialogWindows();
   shell_ = std::make_unique<ShellHub>(this, Handle(), *ports_);
   shell_->SetExitHandler([this] { RequestExit(); });
   FormCreate();
