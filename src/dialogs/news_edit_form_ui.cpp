@@ -187,10 +187,16 @@ void TNewsEditForm::BuildControls() {
   fields->addWidget(minChars_, 4, 3, Qt::AlignLeft);
   fields->setColumnStretch(1, 1);
 
+  // A row of controls; nullptr leaves a gap between groups.
   auto row = [](std::initializer_list<QWidget*> widgets) {
     auto* layout = new QHBoxLayout;
     layout->setSpacing(12);
-    for (QWidget* w : widgets) layout->addWidget(w);
+    for (QWidget* w : widgets) {
+      if (w)
+        layout->addWidget(w);
+      else
+        layout->addSpacing(28);
+    }
     layout->addStretch(1);
     return layout;
   };
@@ -216,9 +222,8 @@ void TNewsEditForm::BuildControls() {
   layout->addWidget(list_, 1);
   layout->addLayout(fields);
   layout->addLayout(row({showInMenu_, patrol_, alwaysFetch_, favourite_, cookie_, board_}));
-  layout->addLayout(row({euc_, jis_, utf8_}));
+  layout->addLayout(row({euc_, jis_, utf8_, nullptr, fetchTitle_, rss_, pluginAnalysis_}));
   layout->addLayout(tables);
-  layout->addLayout(row({fetchTitle_, rss_, pluginAnalysis_}));
   layout->addSpacing(4);
   layout->addLayout(buttons);
   resize(740, 600);
