@@ -142,7 +142,7 @@ TEST_F(Editing, NumberFieldsTakeOnlyWholeNumbersInTheirRange) {
     auto written = ApplyNumber(NewsList(), {1}, c.field, c.text);
     EXPECT_EQ(written.has_value(), c.taken) << c.text;
   }
-  EXPECT_EQ(At(1).GroupId, 12);
+  EXPECT_EQ(int{At(1).GroupId}, 12);
   EXPECT_EQ(At(1).MinChars, 255);
   EXPECT_EQ(At(1).TableCellsY, 1);
   EXPECT_EQ(At(1).LastModified, 1);  // numbers leave the page date alone

@@ -110,12 +110,12 @@ TEST_F(EditorWindow, NumberFieldsKeepTheSelectionAndIgnoreWhatIsNoNumber) {
   Open();
   SelectRows(list, {0, 1});
   Type(C<QLineEdit>("GroupId"), "12 ");
-  EXPECT_EQ(At(0).GroupId, 12);
-  EXPECT_EQ(At(1).GroupId, 12);
+  EXPECT_EQ(int{At(0).GroupId}, 12);
+  EXPECT_EQ(int{At(1).GroupId}, 12);
   EXPECT_EQ(form->SelectedRows(), (std::vector<int>{0, 1}));
   Type(C<QLineEdit>("GroupId"), "13a");
   Type(C<QLineEdit>("MinChars"), "300");
-  EXPECT_EQ(At(0).GroupId, 12);
+  EXPECT_EQ(int{At(0).GroupId}, 12);
   EXPECT_EQ(At(0).MinChars, 0);
   Type(C<QLineEdit>("MinChars"), "255");
   EXPECT_EQ(At(0).MinChars, 255);
