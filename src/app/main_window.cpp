@@ -21,6 +21,9 @@
 #include "app/shell_hub.h"
 #include "definitions/default_set.h"
 #include "definitions/text_lists.h"
+#include "dialogs/definition_editing.h"
+#include "dialogs/definition_menu_ui.h"
+#include "dialogs/dialog_windows_ui.h"
 #include "mail/mail_files.h"
 #include "platform/file_io.h"
 #include "platform/file_types.h"
@@ -30,6 +33,7 @@
 #include "platform/system_info.h"
 #include "platform/user_prompt.h"
 #include "ticker/bar_list.h"
+#include "ticker/news_monitor.h"
 
 namespace lumetra {
 
@@ -67,12 +71,29 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
   ports_ = std::make_unique<SubsystemPorts>();
   ports_->lists = std::make_unique<DefinitionLists>();
   ports_->news = MakeBarsNewsPort();
+  ports_->dialogs = MakeDialogWindows();
+  // The dialogs and the bars meet through the main window, which sees both
+  // (calls installed before, by a test, stay).
+  EditorBarCalls before = InstallEditorBarCalls(
+      {[](int bar) { return BarWindowExists(bar); }, [](int bar) { SetCurrentBarNumber(bar); },
+       [](int bar) {
+         if (TNewsMonitor* window = NewsMonitorOf(bar)) window->ShowDefinition(window->DefinitionIndex());
+       },
+       [] { return false; }});
+  if (before.barExists)
+    InstallEditorBarCalls(std::move(before));
+  else
+    editorCallsInstalled_ = true;
+  SetDroppedFilesHandler(HandleDroppedFiles);
   shell_ = std::make_unique<ShellHub>(this, Handle(), *ports_);
   shell_->SetExitHandler([this] { RequestExit(); });
   FormCreate();
 }
 
-TChirpels::~TChirpels() = default;
+TChirpels::~TChirpels() {
+  if (editorCallsInstalled_) InstallEditorBarCalls({});
+  SetDroppedFilesHandler(nullptr);
+}
 
 void TChirpels::FormCreate() {
   AppState& st = app();

@@ -68,6 +68,7 @@ class TChirpels : public QWidget {
   std::unique_ptr<ShellHub> shell_;  // after ports_: it uses them until it goes
   bool pageCheckCreated_ = false;  // the deferred start-up has reached the bars
   bool closed_ = false;
+  bool editorCallsInstalled_ = false;
 };
 
 }  // namespace lumetra

@@ -110,7 +110,7 @@ TNewsMonitor* NewsMonitorOf(int number) {
   return g_bars[static_cast<size_t>(number)];
 }
 
-bool BarExists(int number) {
+bool BarWindowExists(int number) {
   TNewsMonitor* bar = NewsMonitorOf(number);
   return bar && bar->ShownOnce();
 }
@@ -118,7 +118,7 @@ bool BarExists(int number) {
 BarsView CurrentBarsView() {
   BarsView view;
   for (int i = 0; i < kBarCount; ++i) {
-    view.exists[static_cast<size_t>(i)] = BarExists(i);
+    view.exists[static_cast<size_t>(i)] = BarWindowExists(i);
     if (TNewsMonitor* bar = NewsMonitorOf(i)) view.shows[static_cast<size_t>(i)] = bar->DefinitionIndex();
   }
   return view;
@@ -169,6 +169,21 @@ void ToggleBarsOffScreen() {
     moving.emplace_back(bar);
   }
   Driver().Start(outwards, std::move(moving));
+}
+
+namespace {
+std::function<void(int, const std::vector<std::string>&)>& DropHandler() {
+  static std::function<void(int, const std::vector<std::string>&)> handler;
+  return handler;
+}
+}  // namespace
+
+void SetDroppedFilesHandler(std::function<void(int bar, const std::vector<std::string>& paths)> handler) {
+  DropHandler() = std::move(handler);
+}
+
+void DropFiles(int bar, const std::vector<std::string>& paths) {
+  if (DropHandler()) DropHandler()(bar, paths);
 }
 
 std::unique_ptr<NewsPort> MakeBarsNewsPort() { return std::make_unique<BarsPort>(); }

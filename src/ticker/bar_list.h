@@ -2,7 +2,10 @@
 // The six bar windows of the run: the process-wide slots that hold them, the
 // current bar number a creator sets, creation and closing in order, the
 // hide-all slide over every bar, and the main window's view of the bars.
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/subsystem_ports.h"
 #include "ticker/bar_definitions.h"
@@ -18,7 +21,7 @@ void SetCurrentBarNumber(int number);
 // The bar window of that number, or nullptr (also while it closes).
 TNewsMonitor* NewsMonitorOf(int number);
 // A bar that has been shown and not closed.
-bool BarExists(int number);
+bool BarWindowExists(int number);
 // Which bars exist and what each shows.
 BarsView CurrentBarsView();
 
@@ -34,6 +37,11 @@ bool BarsSlidOff();
 bool SlideRunning();
 // Tests pick the directions the slide would draw at random.
 void SetSlideChooser(std::function<std::pair<int, int>()> chooser);
+
+// Files dropped on bar `bar` go to the handler the main window installs
+// (the definition and colour-set imports).
+void SetDroppedFilesHandler(std::function<void(int bar, const std::vector<std::string>& paths)> handler);
+void DropFiles(int bar, const std::vector<std::string>& paths);
 
 // The bars as the main window's tray and hub see them.
 std::unique_ptr<NewsPort> MakeBarsNewsPort();

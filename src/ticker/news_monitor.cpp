@@ -23,7 +23,6 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "definitions/colour_sets.h"
-#include "definitions/definition_exchange.h"
 #include "definitions/news_definition.h"
 #include "platform/app_bar_ui.h"
 #include "platform/file_io.h"
@@ -167,6 +166,10 @@ platform::WindowHandle TNewsMonitor::Handle() const { return port_->Handle(); }
 
 int TNewsMonitor::Edge() const { return bar_->Edge; }
 
+int TNewsMonitor::DefinitionIndex() const {
+  return number_ == 0 ? NewsList().CurrentIndex : bar_->Slot().Definition;
+}
+
 const ColourSet* TNewsMonitor::Set() const {
   const int index = bar_->Slot().ColourSet;
   if (index < 0 || index >= ColourList().Count) return nullptr;
@@ -200,14 +203,10 @@ void TNewsMonitor::Create() {
     view.exists[number_] = false;
     TidyWeatherPatrol(list, view);
   }
-  if (number_ == 0) {
-    definition_ = list.CurrentIndex;
-  } else {
-    if (slot.Definition == -1) {
-      slot.Definition = ChooseDefinitionForNewBar(list);
-      if (slot.Definition >= 0 && slot.Definition < list.Count) list[slot.Definition].Patrol = 1;
-    }
-    definition_ = slot.Definition;
+  // Bar 0 shows the list's CurrentIndex; a new extra bar chooses one.
+  if (number_ != 0 && slot.Definition == -1) {
+    slot.Definition = ChooseDefinitionForNewBar(list);
+    if (slot.Definition >= 0 && slot.Definition < list.Count) list[slot.Definition].Patrol = 1;
   }
 
   // 4. Colour set (found again by name when the indexes moved), settings,
@@ -228,7 +227,7 @@ void TNewsMonitor::Create() {
   if (platform::FileExists(saver))
     platform::CopyFileAtomically(saver, platform::JoinPath(platform::SystemFolder(), "NewsScreensaver.scr"));
   StartScrollThread(*bar_);
-  definition_ = StartingDefinition(list, number_, slot, CurrentBarsView());
+  const int starting = StartingDefinition(list, number_, slot, CurrentBarsView());
 
   // 5. Absurd stored sizes.
   const int a = LineFactor(slot.LineMode, SkinLook());
@@ -242,7 +241,7 @@ void TNewsMonitor::Create() {
   setAcceptDrops(true);
   if (st.QuitAllowed) return;
   Relayout();
-  ShowDefinition(definition_);
+  ShowDefinition(starting);
   show();
   shownOnce_ = true;
   // Laid out again once shown: a floating bar left on a monitor that is gone
@@ -574,7 +573,7 @@ void TNewsMonitor::SetLineMode(int lineMode) {
   SaveBarSettings(number_, s, Facts(), settings().NewsMonitorAutoMove);
   Relayout();
   UpDateBarcl();
-  ShowDefinition(definition_);
+  ShowDefinition(DefinitionIndex());
 }
 
 void TNewsMonitor::SetAlpha(int alpha) {
@@ -843,15 +842,11 @@ void TNewsMonitor::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TNewsMonitor::dropEvent(QDropEvent* event) {
-  // WM_DROPFILES: every file is offered to both imports; each takes its own kind.
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (!url.isLocalFile()) continue;
-    const std::string path = url.toLocalFile().toStdString();
-    ImportDefinitions(path, kImportUser, number_);
-    const ColourImportResult colours = ImportColours(path, number_);
-    if (colours.withPictures && colours.lastIndex >= 0 && MainWindowHandle())
-      platform::PostMessage(MainWindowHandle(), UM_OPENBAR, static_cast<WParam>(number_), colours.lastIndex);
-  }
+  // WM_DROPFILES: the files go to the imports.
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  if (!paths.empty()) DropFiles(number_, paths);
   event->acceptProposedAction();
 }
 
@@ -865,7 +860,6 @@ void TNewsMonitor::closeEvent(QCloseEvent* event) {
 void TNewsMonitor::ShowDefinition(int index) {
   TIPlist5& list = NewsList();
   if (index < 0 || index >= list.Count) return;
-  definition_ = index;
   BarSlot& s = bar_->Slot();
   if (number_ == 0)
     list.CurrentIndex = index;
@@ -889,10 +883,10 @@ void TNewsMonitor::SetHeadlines(std::vector<std::string> lines, std::vector<std:
 
 void TNewsMonitor::NewsChange(int direction) {
   if (number_ != 0) {
-    ShowDefinition(definition_);
+    ShowDefinition(DefinitionIndex());
     return;
   }
-  ShowDefinition(NextNewsIndex(NewsList(), definition_, direction, CurrentBarsView()));
+  ShowDefinition(NextNewsIndex(NewsList(), DefinitionIndex(), direction, CurrentBarsView()));
 }
 
 // ---- Hide-all slide ------------------------------------------------------------------------
@@ -946,7 +940,8 @@ void TNewsMonitor::StartBrowserPause() {
 
 void TNewsMonitor::SaveDockSizesAndName() {
   TIPlist5& list = NewsList();
-  if (definition_ >= 0 && definition_ < list.Count) bar_->Slot().DefinitionName = FieldText(list[definition_].Title);
+  const int shown = DefinitionIndex();
+  if (shown >= 0 && shown < list.Count) bar_->Slot().DefinitionName = FieldText(list[shown].Title);
 }
 
 void TNewsMonitor::CloseByUser() {
@@ -980,7 +975,7 @@ void TNewsMonitor::ShowScreenSaverStart(bool oneBar) {
   // The first existing bar hands bar 0's headlines to the news screen saver.
   int first = -1;
   for (int i = 0; i < kBarCount && first < 0; ++i)
-    if (BarExists(i)) first = i;
+    if (BarWindowExists(i)) first = i;
   if (first == number_) {
     if (TNewsMonitor* bar0 = NewsMonitorOf(0)) {
       const std::vector<std::string>& lines = bar0->LightStr1->ShowStrings();

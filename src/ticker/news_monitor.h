@@ -37,8 +37,9 @@ class TNewsMonitor : public QWidget {
   platform::WindowHandle Handle() const;
   TickerBar& Bar() { return *bar_; }
   TLightStr* LightStr1 = nullptr;
-  // The definition the bar shows (bar 0: the list's CurrentIndex).
-  int DefinitionIndex() const { return definition_; }
+  // The definition the bar shows: bar 0 the list's CurrentIndex, the others
+  // their slot's Definition (so index shifts in the list reach it).
+  int DefinitionIndex() const;
   int Edge() const;
   bool Closed() const { return closed_; }
   bool ShownOnce() const { return shownOnce_; }
@@ -175,7 +176,6 @@ class TNewsMonitor : public QWidget {
   QTimer* Timer11 = nullptr;     // stacking after an auto-hide change
   QTimer* autoHideTimer_ = nullptr;
   QTimer* browserPauseTimer_ = nullptr;
-  int definition_ = 0;
   std::vector<std::string> links_;
   QRect placed_;               // where the bar is when shown
   QRect reserved_;             // the strut set now (empty: none)

@@ -86,7 +86,9 @@ class BarsOfTheProgram : public ::testing::Test {
   void Drag(QPoint from, QPoint to) {
     auto x = [this](const QStringList& arguments) { RunOnDisplay(display->Name(), "xdotool", arguments); };
     x({"mousemove", QString::number(from.x()), QString::number(from.y())});
+    QThread::msleep(100);
     x({"mousedown", "1"});
+    QThread::msleep(100);
     const QPoint middle = (from + to) / 2;
     x({"mousemove", QString::number(middle.x()), QString::number(middle.y())});
     QThread::msleep(100);
@@ -111,11 +113,11 @@ TEST_F(BarsOfTheProgram, BarsComeBackWhereTheyWereLeft) {
 
   // Bar 0 goes to the top edge, bar 1 somewhere else on the screen.
   Drag({500, 757}, {500, 2});
-  ASSERT_TRUE(WaitFor([&] { return Window("NewsMonitor") == QRect(0, 0, 1024, 21); }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return Window("NewsMonitor") == QRect(0, 0, 1024, 21); }))
       << "bar 0 did not dock at the top";
   const QRect bar1 = Window("NewsMonitor-1");
   Drag(bar1.topLeft() + QPoint(20, 10), {320, 420});
-  ASSERT_TRUE(WaitFor([&] { return Window("NewsMonitor-1").topLeft() == QPoint(300, 410); }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return Window("NewsMonitor-1").topLeft() == QPoint(300, 410); }))
       << "bar 1 did not move";
   Stop();
 

@@ -30,7 +30,7 @@ TEST_F(BarWindowTest, BarZeroDocksAtTheBottomAndShowsItsDefinition) {
   TNewsMonitor* bar = CreateNewsMonitor(0);
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(NewsMonitorOf(0), bar);
-  EXPECT_TRUE(BarExists(0));
+  EXPECT_TRUE(BarWindowExists(0));
   EXPECT_TRUE(bar->isVisible());
   EXPECT_EQ(bar->Edge(), kEdgeBottom);
   const QRect s = Screen();
@@ -145,7 +145,7 @@ TEST_F(BarWindowTest, ClosingSavesTheKeyAndReleasesTheSlot) {
   bars()[3].LineMode = 0;
   bar->FormClose();
   EXPECT_EQ(NewsMonitorOf(3), nullptr);
-  EXPECT_FALSE(BarExists(3));
+  EXPECT_FALSE(BarWindowExists(3));
   EXPECT_FALSE(ScrollThreadExists(3));
   EXPECT_EQ(RegistryInt(3, "NewsShowIntervalN2"), 777);
   EXPECT_EQ(RegistryInt(3, "HeadLineNewsLineMode_"), 0);
