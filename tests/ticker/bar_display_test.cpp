@@ -119,6 +119,26 @@ TEST_F(BarOnDisplay, ClosingWritesTheBarsKeyAndGivesTheEdgeBack) {
   EXPECT_EQ(RunOnDisplay(display->Name(), "xprop", {"-id", QString::number(id), "_NET_WM_STRUT_PARTIAL"}), "");
 }
 
+TEST_F(BarOnDisplay, AnAutoHiddenBarSlidesOutUnderThePointerAndBackAfterIt) {
+  if (!test::ProgramsAvailable({"xdotool"})) GTEST_SKIP() << "needs xdotool";
+  auto pointer = [](int x, int y) {
+    RunOnDisplay(display->Name(), "xdotool", {"mousemove", QString::number(x), QString::number(y)});
+  };
+  const QRect s = QGuiApplication::primaryScreen()->geometry();
+  pointer(s.center().x(), s.center().y());
+  bars()[0].AutoHide = true;
+  TNewsMonitor* bar = CreateNewsMonitor(0);
+  ASSERT_TRUE(bar->AutoHideOn());
+  EXPECT_TRUE(Strut(bar).isEmpty());
+  ASSERT_TRUE(test::PumpUntil([&] { return bar->geometry() == QRect(0, s.bottom() - 1, s.width(), 2); }))
+      << "not collapsed";
+  pointer(200, s.bottom());
+  ASSERT_TRUE(test::PumpUntil([&] { return bar->geometry() == QRect(0, s.bottom() - 20, s.width(), 21); }))
+      << "not shown under the pointer";
+  pointer(200, s.center().y());
+  EXPECT_TRUE(test::PumpUntil([&] { return bar->geometry().height() == 2; })) << "not hidden again";
+}
+
 TEST_F(BarOnDisplay, AColourKeyedBarShowsTheDesktopThroughItsBackground) {
   bars()[0].Alpha = 10;
   TNewsMonitor* bar = CreateNewsMonitor(0);
