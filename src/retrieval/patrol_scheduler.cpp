@@ -94,8 +94,9 @@ void PatrolScheduler::StartBar(int bar) {
   model.fetchMode = bar == 0 ? kFetchRound : kFetchOwn;
   model.patrolPosition = bar == 0 ? 0 : model.definition;
   model.lastFetched = -1;
-  patrolTimers_[Clamp(bar)].setInterval(NormalInterval(bar));
-  OnPatrolTimer(bar);
+  // The first step runs as soon as the event loop has it, not inside the
+  // caller: a start-up must not wait for a network or a message box.
+  ArmPatrol(bar, 0);
 }
 
 void PatrolScheduler::StopBar(int bar) {

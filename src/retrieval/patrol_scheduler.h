@@ -102,7 +102,8 @@ class PatrolScheduler : public QObject {
 
   // A bar window was created: definitions that are patrolled without a
   // server date (and sponsored ones) count as never fetched, the bar's fetch
-  // mode and walk start over, and its first patrol step runs at once.
+  // mode and walk start over, and its first patrol step runs as soon as the
+  // event loop gets to it.
   void StartBar(int bar);
   // The bar closes: its patrol timer stops; a step running for it finishes
   // without asking it anything.

@@ -329,6 +329,75 @@ TEST_F(HttpCheck, FetchTitleTakesThePagesTitle) {
   EXPECT_TRUE(platform::FileExists(data + "/News/今日のニュース.dat"));
 }
 
+TEST_F(HttpCheck, ABoardPageLeadsToItsFeed) {
+  server.On("/board/", ScriptedReply::Page(QByteArray::fromStdString(
+                           "<html>\r\n<a href=\"index.rdf\">" + SJ("RSSはこちら") + "</a>\r\n</body>\r\n")));
+  server.On("/board/index.rdf", ScriptedReply::Page("<rdf>\r\n<item>A thread title of the board</item>\r\n</rdf>\r\n"));
+  Add(server.Url("/zero"), "zero");
+  int i = Add(server.Url("/board/"), "board");
+  Def(i).BoardMode = 1;
+  SetFieldText(Def(i).StartMarker, "<a name=\"menu\">");
+  SetFieldText(Def(i).EndMarker, "footer");
+  EXPECT_EQ(Step(i).result, StepResult::Changed);
+  EXPECT_EQ(FieldText(Def(i).Url), server.Url("/board/index.rdf"));
+  EXPECT_EQ(Def(i).Rss, 1);
+  EXPECT_EQ(FieldText(Def(i).StartMarker), "");
+  EXPECT_EQ(FieldText(Def(i).EndMarker), "");
+  EXPECT_NE(Cache(i).find("thread title"), std::string::npos);
+}
+
+TEST_F(HttpCheck, ASponsoredPageOfThePartnerIsFollowedIntoItsMainFrame) {
+  // The test server stands in as the proxy, so the partner's names need no look-up.
+  settings().ProxyCheckGo = true;
+  settings().Proxyaddress = "127.0.0.1";
+  settings().ProxyPort = server.port();
+  server.On("/frames.html", ScriptedReply::Page(
+                                "<html>\r\n<frame name=\"mainframe\" src=\"http://news.partner.lumetra.example/top.html\">\r\n"
+                                "</body>\r\n"));
+  server.On("/top.html", ScriptedReply::Page(Html({"<li>A headline of the sponsor</li>"})));
+  Add("http://www.partner.lumetra.example/zero.html", "zero");
+  int i = Add("http://www.partner.lumetra.example/frames.html", "sponsored");
+  Def(i).Sponsor = 5;
+  SponsorPartnerHost().clear();
+  EXPECT_EQ(Step(i).result, StepResult::Changed);
+  EXPECT_EQ(SponsorPartnerHost(), "news.partner.lumetra.example");
+  EXPECT_NE(Cache(i).find("of the sponsor"), std::string::npos);
+  // Sponsored definitions keep their address.
+  EXPECT_EQ(FieldText(Def(i).Url), "http://www.partner.lumetra.example/frames.html");
+  // The same frame on another site is just a page.
+  int other = Add("http://other.example/frames.html", "other");
+  Def(other).Sponsor = 5;
+  EXPECT_EQ(Step(other).result, StepResult::Changed);
+  EXPECT_NE(Cache(other).find("mainframe"), std::string::npos);
+}
+
+TEST_F(HttpCheck, TheDefinitionSetPageIsKeptWhenItsDateIsNew) {
+  int received = 0;
+  hooks_.definitionSetReceived = [&] { ++received; };
+  check->SetHooks(hooks_);
+  server.On("/newsurl", ScriptedReply::Page("<html>\r\nLatest: 2024/5/1 12:30<BR>\r\n<p>Announcement text</p><br>\r\n"
+                                            "All End2:<BR>\r\n</body>\r\n"));
+  TIPlist5& list = NewsList();
+  Add(server.Url("/zero"), "zero");
+  const int scratch = list.Count;
+  list.Init(scratch);
+  SetFieldText(list.Item(scratch).Url, server.Url("/newsurl"));
+  SetFieldText(list.Item(scratch).StartMarker, "Latest:");
+
+  EXPECT_EQ(Step(scratch, kFetchDefinitionSet).result, StepResult::Changed);
+  EXPECT_EQ(test::ReadFile(data + "/newsurl.dat"),
+            "<html>\r\nLatest: 2024/5/1 12:30\r\n<p>Announcement text</p>\r\nAll End2:\r\n</body>\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return received == 1; }));
+  EXPECT_EQ(platform::FromDayCount(check->LatestDate()), QDateTime(QDate(2024, 5, 1), QTime(12, 30)));
+
+  list.SetDate = check->LatestDate();
+  list.Item(scratch).LastModified = 0;  // the check prepares the slot afresh each time
+  EXPECT_EQ(Step(scratch, kFetchDefinitionSet).result, StepResult::UpToDate);
+  test::RunEventsFor(20);
+  EXPECT_EQ(received, 1);
+  EXPECT_TRUE(Leftovers().empty());
+}
+
 TEST_F(HttpCheck, LocalFilesAreComparedWhole) {
   const std::string file = folder / "feed.rdf";
   test::WriteFile(file, "<rdf>\n<item>Local headline number one</item>\n</rdf>\n");

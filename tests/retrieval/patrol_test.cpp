@@ -189,6 +189,7 @@ TEST_F(Patrol, OffLineOnlyTheNetworkWaits) {
   PatrolBar& bar = check->Patrol().Bar(2);
   bar.definition = network;
   check->Patrol().StartBar(2);
+  test::RunEventsFor(20);
   EXPECT_FALSE(check->Busy());
   EXPECT_EQ(check->Patrol().PatrolTimerInterval(2), 12345);
 }
@@ -203,6 +204,7 @@ TEST_F(Patrol, BarsOneToFiveLeaveARecentPageAlone) {
   bar.client = &bar2;
   bar.intervalMinutes = 10;
   patrol.StartBar(2);
+  test::RunEventsFor(20);
   EXPECT_FALSE(check->Busy());
   EXPECT_TRUE(server.Requests().empty());
   ASSERT_TRUE(patrol.PatrolTimerActive(2));
@@ -235,7 +237,7 @@ TEST_F(Patrol, UpdateNowWaitsForTheRunningFetchThenFetchesAgain) {
   bar.definition = i;
   bar.client = &bar1;
   patrol.StartBar(1);
-  ASSERT_TRUE(check->Busy());
+  ASSERT_TRUE(WaitUntil([&] { return check->Busy(); }));
 
   QElapsedTimer t;
   t.start();
