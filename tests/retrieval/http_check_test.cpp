@@ -153,6 +153,33 @@ TEST_F(HttpCheck, AMetaRefreshToARelativeAddressRewritesTheUrlAndASecondIsNotFol
   EXPECT_TRUE(Leftovers().empty());
 }
 
+TEST_F(HttpCheck, AnAddressIsNotAskedForAgainWithinAMinute) {
+  FetchLimits limits = check->Limits();
+  limits.repeatGuardMs = 60000;
+  check->SetLimits(limits);
+  std::vector<std::pair<int, int>> edited;
+  hooks_.editDefinition = [&](int bar, int index) { edited.emplace_back(bar, index); };
+  check->SetHooks(hooks_);
+  server.On("/news", ScriptedReply::Page(Html({"<li>Headline number one</li>"})));
+  server.On("/back", ScriptedReply::Page(Html({R"(<meta http-equiv="refresh" content="0; url=/back">)"})));
+  Add(server.Url("/zero"), "zero");
+  int i = Add(server.Url("/news"), "guarded");
+  EXPECT_EQ(Step(i).result, StepResult::Changed);
+  StepReport again = Step(i);
+  EXPECT_EQ(again.result, StepResult::Skipped);
+  EXPECT_NE(again.problem.find("moments ago"), std::string::npos);
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_TRUE(edited.empty());
+
+  // A page that sends the patrol straight back to itself is the user's to correct.
+  int j = Add(server.Url("/back"), "back");
+  EXPECT_EQ(Step(j, kFetchOwn, 2).result, StepResult::Skipped);
+  EXPECT_EQ(server.Requests().size(), 2u);
+  ASSERT_TRUE(WaitUntil([&] { return !edited.empty(); }));
+  EXPECT_EQ(edited, (std::vector<std::pair<int, int>>{{2, j}}));
+  EXPECT_FALSE(check->RedirectPending());
+}
+
 TEST_F(HttpCheck, ALineOf40000CharactersIsCutInto32767) {
   server.On("/wide", ScriptedReply::Page(Html({std::string(40000, 'w')})));
   int i = Add(server.Url("/wide"), "wide");
