@@ -631,7 +631,12 @@ void THttpCheck::LocalComparison(const std::string& path) {
   page.close();
   cache.close();
   if (changed) {
-    if (!platform::CopyFileAtomically(path, cachePath)) {
+    // By way of the work file beside the data, so that not even a crash
+    // leaves a temporary file among the page caches.
+    workPath_ = JoinPath(app().DataFolder, mode_ == kFetchDefinitionSet ? kDefinitionSetWorkFile : workName_);
+    if (!platform::CopyFileAtomically(path, workPath_) ||
+        (std::rename(workPath_.c_str(), cachePath.c_str()) != 0 && !platform::CopyFileAtomically(path, cachePath))) {
+      RemoveWorkFile();
       EndExchange(StepResult::Failed, "the page cache " + cachePath + " cannot be written");
       return;
     }
