@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/data_folder.h"
+#include "app/fetch_once_command.h"
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/start_arguments.h"
@@ -28,6 +30,7 @@ struct CommandLine {
   std::string dataFolder;
   std::vector<std::string> arguments;  // program text (Shift_JIS)
   bool help = false;
+  std::optional<std::string> fetchOnce;  // --fetch-once N
 };
 
 CommandLine ParseCommandLine(int argc, char** argv) {
@@ -38,6 +41,10 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       cl.dataFolder = argv[++i];
     } else if (arg.rfind("--data-dir=", 0) == 0) {
       cl.dataFolder = arg.substr(11);
+    } else if (arg == "--fetch-once") {
+      cl.fetchOnce = i + 1 < argc ? std::string(argv[++i]) : std::string();
+    } else if (arg.rfind("--fetch-once=", 0) == 0) {
+      cl.fetchOnce = arg.substr(13);
     } else if (arg == "--help" || arg == "-h") {
       cl.help = true;
     } else {
@@ -68,9 +75,13 @@ int main(int argc, char** argv) {
   if (cl.help) {
     std::printf(
         "Usage: lumetra [--data-dir DIR] [ADDRESS|FILE.NUD|FILE.NCD ...]\n"
-        "  --data-dir DIR  keep data files in DIR (also LUMETRA_DATA_DIR)\n");
+        "       lumetra [--data-dir DIR] --fetch-once N\n"
+        "  --data-dir DIR   keep data files in DIR (also LUMETRA_DATA_DIR)\n"
+        "  --fetch-once N   fetch definition N into its page cache and print \"changed\"\n"
+        "                   or \"unchanged\" (exit code 1 or 0; 2 and \"error: ...\" on trouble)\n");
     return 0;
   }
+  if (cl.fetchOnce) return RunFetchOnce(argc, argv, cl.dataFolder, *cl.fetchOnce);
 
   platform::InstanceLock lock;
   lock.Acquire(platform::RuntimeFolder());

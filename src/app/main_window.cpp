@@ -16,6 +16,7 @@
 #include "app/bar_table.h"
 #include "app/browser_launcher.h"
 #include "app/data_folder.h"
+#include "app/main_window_calls.h"
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/shell_hub.h"
@@ -34,6 +35,8 @@
 #include "platform/user_prompt.h"
 #include "ticker/bar_list.h"
 #include "ticker/news_monitor.h"
+#include "retrieval/http_check.h"
+#include "retrieval/patrol_scheduler.h"
 
 namespace lumetra {
 
@@ -92,6 +95,7 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
 
 TChirpels::~TChirpels() {
   if (editorCallsInstalled_) InstallEditorBarCalls({});
+  SetPageCheck(nullptr);
   SetDroppedFilesHandler(nullptr);
 }
 
@@ -169,8 +173,9 @@ void TChirpels::CleanTemporaryFiles() {
 void TChirpels::OnStartup() {
   AppState& st = app();
   hide();
-  // The set-up wizard, the splash, dial-up and the mail window come up
-  // here, in this order, as they are built.
+  // The set-up wizard, the splash, dial-up and the mail window come up here,
+  // in this order, as they are built; then the page-check window and the bars.
+  CreatePageCheck();
   pageCheckCreated_ = true;
   for (int n = 0; n < kBarCount; ++n) {
     // The page-check window is made before the first bar, once it exists.
@@ -182,6 +187,22 @@ void TChirpels::OnStartup() {
   if (st.QuitAllowed) return;
   // Definition and colour files given on the command line are imported once
   // bar 0 exists.
+}
+
+void TChirpels::CreatePageCheck() {
+  if (pageCheck_ || app().QuitAllowed) return;
+  pageCheck_ = std::make_unique<THttpCheck>();
+  FetchHooks hooks;
+  // A redirection straight back to where it came from: the definition is the
+  // user's to correct.
+  hooks.editDefinition = [this](int, int index) {
+    if (ports_->dialogs->DefinitionEditorOpen()) return;
+    ports_->dialogs->EditDefinition(index);
+  };
+  hooks.stepFinished = [](const StepReport&) { Timer2Check(); };
+  pageCheck_->SetHooks(std::move(hooks));
+  // The bars take their patrol models over as they are created.
+  SetPageCheck(pageCheck_.get());
 }
 
 void TChirpels::OnHandoff() {
@@ -243,9 +264,13 @@ void TChirpels::FormClose() {
   st.QuitAllowed = true;
   SaveMailFilesAtShutdown(st.DataFolder);
   // The mail window is closed here once it exists; then the bars, 0 to 5,
-  // each saving its own settings.
+  // each saving its own settings; then fetching stops, a half-received page
+  // left uncommitted.
   CloseAllBars();
-  // Fetching is stopped here.
+  if (pageCheck_) {
+    for (int bar = 0; bar < kBarCount; ++bar) pageCheck_->Patrol().StopBar(bar);
+    pageCheck_->Stop();
+  }
   SaveDefinitionsAtShutdown(st.DataFolder);
   RefreshBackup(JoinPath(st.DataFolder, "NewsUrl.USR"), JoinPath(st.DataFolder, "NewsBak.NU2"), 0);
   SaveColourSetsAtShutdown(st.DataFolder);

@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "definitions/news_definition.h"
+#include "retrieval/http_check.h"
+#include "retrieval/patrol_scheduler.h"
 #include "ticker/news_monitor.h"
 
 namespace lumetra {
 namespace {
 
 int g_current = 0;
+THttpCheck* g_pageCheck = nullptr;
 std::array<TNewsMonitor*, kBarCount> g_bars{};
 bool g_slidOff = false;
 
@@ -67,9 +71,17 @@ SlideDriver& Driver() {
 class BarsPort final : public NewsPort {
  public:
   bool Available() const override { return true; }
-  bool PageCheckExists() const override { return false; }
-  bool Bar0FetchTimerEnabled() const override { return false; }
-  std::optional<std::string> SingleCheckDefinition() const override { return std::nullopt; }
+  bool PageCheckExists() const override { return g_pageCheck != nullptr; }
+  bool Bar0FetchTimerEnabled() const override {
+    return g_pageCheck && (g_pageCheck->Busy() || g_pageCheck->Patrol().RoundRunning());
+  }
+  std::optional<std::string> SingleCheckDefinition() const override {
+    THttpCheck* c = g_pageCheck;
+    if (!c || !c->Busy() || (c->StepMode() != kFetchOwn && c->StepMode() != kFetchSecondary)) return std::nullopt;
+    const int index = c->StepIndex();
+    if (index < 0 || index >= NewsList().Count) return std::nullopt;
+    return FieldText(NewsList().Item(index).Title);
+  }
   platform::WindowHandle Bar(int number) const override {
     TNewsMonitor* bar = NewsMonitorOf(number);
     return bar ? bar->Handle() : 0;
@@ -177,6 +189,9 @@ std::function<void(int, const std::vector<std::string>&)>& DropHandler() {
   return handler;
 }
 }  // namespace
+
+void SetPageCheck(THttpCheck* check) { g_pageCheck = check; }
+THttpCheck* PageCheck() { return g_pageCheck; }
 
 void SetDroppedFilesHandler(std::function<void(int bar, const std::vector<std::string>& paths)> handler) {
   DropHandler() = std::move(handler);

@@ -13,6 +13,7 @@
 namespace lumetra {
 
 class TNewsMonitor;
+class THttpCheck;
 
 // The bar number a window being created takes.
 int CurrentBarNumber();
@@ -42,6 +43,11 @@ void SetSlideChooser(std::function<std::pair<int, int>()> chooser);
 // (the definition and colour-set imports).
 void SetDroppedFilesHandler(std::function<void(int bar, const std::vector<std::string>& paths)> handler);
 void DropFiles(int bar, const std::vector<std::string>& paths);
+
+// The page-check window, which the main window makes before the first bar
+// and which patrols for the bars (nullptr: none, the bars only show).
+void SetPageCheck(THttpCheck* check);
+THttpCheck* PageCheck();
 
 // The bars as the main window's tray and hub see them.
 std::unique_ptr<NewsPort> MakeBarsNewsPort();

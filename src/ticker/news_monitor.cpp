@@ -29,6 +29,8 @@
 #include "platform/runtime_folder.h"
 #include "platform/sjis_text.h"
 #include "platform/user_prompt.h"
+#include "retrieval/http_check.h"
+#include "retrieval/patrol_scheduler.h"
 #include "ticker/bar_definitions.h"
 #include "ticker/bar_list.h"
 #include "ticker/colour_set_apply.h"
@@ -91,6 +93,24 @@ double Today() { return static_cast<double>(QDate(1899, 12, 30).daysTo(QDate::cu
 
 // ---- Creation ---------------------------------------------------------------------
 
+// What the patrol asks of this bar.
+class TNewsMonitor::PatrolClient final : public PatrolBarClient {
+ public:
+  explicit PatrolClient(TNewsMonitor& bar) : bar_(bar) {}
+  void ParseDefinition(int index, bool own) override { bar_.ParseDefinition(index, !own); }
+  void RefreshNow() override { bar_.ParseDefinition(bar_.DefinitionIndex(), false); }
+  void CloseForEmptyList() override {
+    // Not inside the patrol's own step: the bar ends its thread and goes.
+    QPointer<TNewsMonitor> bar(&bar_);
+    QTimer::singleShot(0, &bar_, [bar] {
+      if (bar) bar->FormClose();
+    });
+  }
+
+ private:
+  TNewsMonitor& bar_;
+};
+
 TNewsMonitor::TNewsMonitor()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), number_(std::clamp(CurrentBarNumber(), 0, kBarCount - 1)) {
   setObjectName(ComponentName(number_));
@@ -128,6 +148,12 @@ TNewsMonitor::TNewsMonitor()
   connect(Timer11, &QTimer::timeout, this, [this] { Timer11Tick(); });
   autoHideTimer_ = new QTimer(this);
   connect(autoHideTimer_, &QTimer::timeout, this, [this] { AutoHideTimerTick(); });
+  patrolClient_ = std::make_unique<PatrolClient>(*this);
+  viewerTimer_ = new QTimer(this);
+  connect(viewerTimer_, &QTimer::timeout, this, [this] { ViewerTimerTick(); });
+  viewerDoneTimer_ = new QTimer(this);
+  viewerDoneTimer_->setInterval(1000);
+  connect(viewerDoneTimer_, &QTimer::timeout, this, [this] { ViewerDoneTick(); });
   browserPauseTimer_ = new QTimer(this);
   browserPauseTimer_->setInterval(800);
   connect(browserPauseTimer_, &QTimer::timeout, this, [this] {
@@ -242,6 +268,7 @@ void TNewsMonitor::Create() {
   if (st.QuitAllowed) return;
   Relayout();
   ShowDefinition(starting);
+  ArmPatrol();
   show();
   shownOnce_ = true;
   // Laid out again once shown: a floating bar left on a monitor that is gone
@@ -865,13 +892,48 @@ void TNewsMonitor::ShowDefinition(int index) {
     list.CurrentIndex = index;
   else
     s.Definition = index;
+  s.DefinitionName = FieldText(list[index].Title);
+  if (PatrolBar* model = PatrolModel()) {
+    model->definition = index;
+    if (number_ != 0) model->startIndex = index;
+  }
+  ParseDefinition(index, false);
+}
+
+void TNewsMonitor::ParseDefinition(int index, bool background) {
+  TIPlist5& list = NewsList();
+  if (index < 0 || index >= list.Count || background) return;
   NewsDefinition& d = list[index];
-  s.DefinitionName = FieldText(d.Title);
   LightStr1->WeatherMode = d.Category == kCategoryWeather;
   // The first line names the site; its link is the page to browse.
   std::string link = FieldText(d.MainUrl);
   if (link.empty()) link = FieldText(d.Url);
   SetHeadlines({" " + FieldText(d.Title) + " "}, {link});
+}
+
+PatrolBar* TNewsMonitor::PatrolModel() const {
+  THttpCheck* check = PageCheck();
+  return check ? &check->Patrol().Bar(number_) : nullptr;
+}
+
+void TNewsMonitor::ArmPatrol() {
+  PatrolBar* model = PatrolModel();
+  if (!model) return;
+  // FetchMode 0 for bar 0, 1 for the others; the first step runs at once.
+  model->patrolOn = true;
+  model->definition = DefinitionIndex();
+  model->startIndex = DefinitionIndex();
+  model->intervalMinutes = bar_->Slot().PatrolInterval;
+  model->window = Handle();
+  model->client = patrolClient_.get();
+  PageCheck()->Patrol().StartBar(number_);
+}
+
+void TNewsMonitor::FetchShownDefinition() {
+  PatrolBar* model = PatrolModel();
+  if (!model || !model->exists) return;
+  model->fetchMode = kFetchOwn;
+  PageCheck()->Patrol().OnPatrolTimer(number_);
 }
 
 void TNewsMonitor::SetHeadlines(std::vector<std::string> lines, std::vector<std::string> links) {
@@ -882,11 +944,50 @@ void TNewsMonitor::SetHeadlines(std::vector<std::string> lines, std::vector<std:
 }
 
 void TNewsMonitor::NewsChange(int direction) {
-  if (number_ != 0) {
-    ShowDefinition(DefinitionIndex());
+  if (number_ == 0) ShowDefinition(NextNewsIndex(NewsList(), DefinitionIndex(), direction, CurrentBarsView()));
+  else ShowDefinition(DefinitionIndex());
+  FetchShownDefinition();
+}
+
+// ---- The companion viewer ------------------------------------------------------------
+
+bool TNewsMonitor::ViewerBusy() const {
+  THttpCheck* check = PageCheck();
+  if (!check) return true;
+  const PatrolScheduler& patrol = check->Patrol();
+  return check->Busy() || patrol.RoundRunning() || check->RedirectPending() ||
+         (patrol.PatrolTimerActive(number_) && patrol.PatrolTimerInterval(number_) != patrol.NormalInterval(number_));
+}
+
+void TNewsMonitor::ViewerTimerTick() {
+  if (ViewerBusy()) {
+    viewerTimer_->start(500);
     return;
   }
-  ShowDefinition(NextNewsIndex(NewsList(), DefinitionIndex(), direction, CurrentBarsView()));
+  viewerTimer_->stop();
+  PatrolBar* model = PatrolModel();
+  if (!model || !model->exists) return;
+  model->fetchMode = kFetchSecondary;
+  model->secondaryDefinition = viewerDefinition_;
+  PageCheck()->Patrol().OnPatrolTimer(number_);
+  viewerDoneTimer_->start();
+}
+
+void TNewsMonitor::ViewerDoneTick() {
+  if (ViewerBusy()) return;
+  viewerDoneTimer_->stop();
+  TIPlist5& list = NewsList();
+  const int index = viewerDefinition_;
+  if (index < 0 || index >= list.Count) return;
+  // The viewer reads what the parse leaves in the definition's files; the
+  // bar then shows its own definition again.
+  ParseDefinition(index, false);
+  if (index != DefinitionIndex()) ParseDefinition(DefinitionIndex(), false);
+  list[index].Seen = 1;
+  if (viewerWindow_)
+    platform::PostMessage(viewerWindow_, UM_VIEWERREQUEST,
+                          static_cast<WParam>(viewerValue_) * 65536 + static_cast<WParam>(index),
+                          static_cast<LParam>(Handle()));
 }
 
 // ---- Hide-all slide ------------------------------------------------------------------------
@@ -956,7 +1057,12 @@ void TNewsMonitor::FormClose() {
   closing_ = true;
   SaveDockSizesAndName();
   for (QTimer* timer : {Timer1, Timer11, autoHideTimer_, browserPauseTimer_}) timer->stop();
+  for (QTimer* timer : {viewerTimer_, viewerDoneTimer_}) timer->stop();
   SaveBarSettings(number_, bar_->Slot(), Facts(), settings().NewsMonitorAutoMove);
+  if (PatrolBar* model = PatrolModel()) {
+    PageCheck()->Patrol().StopBar(number_);
+    model->client = nullptr;
+  }
   RegisterNewsMonitor(number_, nullptr);
   autoHideEdges().Release(number_);
   if (number_ == 0) UnregisterHotKeys(Handle(), kBar0HotKeyIds);
@@ -1112,7 +1218,16 @@ LResult TNewsMonitor::WndProc(uint32_t msg, WParam wParam, LParam lParam) {
       update();
       if (wParam == 1) UpDateBarcl();
       return 0;
-    case UM_VIEWERREQUEST: viewerWindow_ = static_cast<platform::WindowHandle>(lParam); return 0;
+    case UM_VIEWERREQUEST:
+      viewerWindow_ = static_cast<platform::WindowHandle>(lParam);
+      if (ViewerBusy() || viewerTimer_->isActive() || viewerDoneTimer_->isActive()) return 0;
+      viewerDefinition_ = static_cast<int>(wParam & 0xFFFF);
+      viewerValue_ = static_cast<int>((wParam >> 16) & 0xFFFF);
+      viewerTimer_->start(100);
+      return 0;
+    case UM_REFRESHALL:
+      if (THttpCheck* check = PageCheck()) check->Patrol().RefreshAll();
+      return 0;
     case UM_MARKSEEN: {
       const int index = static_cast<int>(wParam & 0xFFFF);
       if (index >= 0 && index < list.Count) list[index].Seen = 1;

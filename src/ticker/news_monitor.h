@@ -25,6 +25,7 @@ namespace lumetra {
 
 class TLightStr;
 struct TickerBar;
+struct PatrolBar;
 
 class TNewsMonitor : public QWidget {
  public:
@@ -79,8 +80,16 @@ class TNewsMonitor : public QWidget {
   void SetHeadlines(std::vector<std::string> lines, std::vector<std::string> links);
   const std::vector<std::string>& Links() const { return links_; }
   // Bar 0 steps to the next (1) or previous (0) patrolled definition
-  // available to it; the other bars show their own definition again.
+  // available to it; the other bars show their own definition again. The
+  // definition shown is then fetched.
   void NewsChange(int direction);
+  // The page cache of definition `index` is parsed: for the display
+  // (`background` false) or, bar 0 only, for the keyword watch.
+  void ParseDefinition(int index, bool background);
+  // Asks the patrol to fetch the bar's own definition now.
+  void FetchShownDefinition();
+  // The bar's model in the patrol (nullptr without a page-check window).
+  PatrolBar* PatrolModel() const;
 
   // --- Pointer: the pointer/menu layer calls these ---------------------------
   // Moves or sizes the bar as its frame was grabbed with hit code `hit` at
@@ -160,6 +169,10 @@ class TNewsMonitor : public QWidget {
   void Timer1Tick();
   void Timer11Tick();
   void ScreensChanged();
+  void ArmPatrol();
+  void ViewerTimerTick();
+  void ViewerDoneTick();
+  bool ViewerBusy() const;
   void ShowScreenSaverStart(bool oneBar);
   void ScreenSaverEnded(platform::WParam showIndex);
   void SaveDockSizesAndName();
@@ -211,6 +224,13 @@ class TNewsMonitor : public QWidget {
   // Stacking hot key toggle
   bool inFront_ = true;
   platform::WindowHandle viewerWindow_ = 0;
+  // The companion viewer's request: the definition and its own value.
+  int viewerDefinition_ = -1;
+  int viewerValue_ = 0;
+  QTimer* viewerTimer_ = nullptr;
+  QTimer* viewerDoneTimer_ = nullptr;
+  class PatrolClient;
+  std::unique_ptr<PatrolClient> patrolClient_;
   QRect regionMaskSize_;
   QRegion skinRegion_;  // a region skin's shape
   QRect timer1Last_;
