@@ -725,7 +725,9 @@ class PageParser final : public WeatherParse {
     const bool tableTags = tableMode_ != 0 && !(commentsOn_ && comment_);
     if (tableTags && c == '<') {
       if (line_.At(p, "<table") && TagNameEnds(line_, p + 6)) {
-        cur_ = p + 6;
+        // The table tag with its attributes is no text of the cell.
+        const size_t gt = line_.Find(">", p + 6);
+        cur_ = gt == kNotFound ? line_.Size() : gt + 1;
         TableOpens();
         Step();
         return false;

@@ -31,15 +31,16 @@ void EmitTableGrid(const TableState& table, int mode, int count,
   const bool horizontal = mode == 1;
   // Outer lines are rows (horizontal) or columns (vertical). Cells past the
   // stored ones read empty, so the walk ends where they begin.
-  const int outer = horizontal ? rows : columns;
-  const int inner = horizontal ? columns : rows;
+  // Rows past the stored cells read empty; a group still open there ends
+  // within `count` of them.
+  const int rowsWithCells = (stored + columns - 1) / columns;
+  const int outer = horizontal ? std::min(rows, rowsWithCells) : columns;
+  const int inner = horizontal ? columns : std::min(rows, rowsWithCells + std::max(count, 1));
   for (int o = 0; o < outer; ++o) {
-    if (horizontal && static_cast<long long>(o) * columns >= stored) break;
     std::string text, address;
     for (int i = 0; i < inner; ++i) {
       const long long index = horizontal ? static_cast<long long>(o) * columns + i : static_cast<long long>(i) * columns + o;
-      if (index >= stored) break;
-      const TableCell& cell = table.Cells.Read(static_cast<int>(index));
+      const TableCell& cell = table.Cells.Read(index < stored ? static_cast<int>(index) : -1);
       text += cell.Text;
       if (address.empty()) address = cell.Address;
       if (count > 0 && (i + 1) % count == 0 && !text.empty()) {
