@@ -174,6 +174,12 @@ std::string SjisCut(std::string_view s, size_t limit) { return std::string(s.sub
 
 bool ContainsNoCase(std::string_view text, std::string_view pattern) {
   if (pattern.empty()) return true;
+  if (text.size() < pattern.size()) return false;
+  // Most texts lack the pattern's last character; then nothing is copied.
+  const char last = pattern.back();
+  const bool letter = last >= 'a' && last <= 'z';
+  if (text.find(last) == std::string_view::npos && (!letter || text.find(static_cast<char>(last - 32)) == std::string_view::npos))
+    return false;
   PageLine line;
   line.Assign(std::string(text));
   return line.Find(pattern, 0) != kNotFound;

@@ -22,7 +22,7 @@ struct TableCell {
 // bound.
 class TTBLarray {
  public:
-  static constexpr int kMaxIndex = 1 << 20;
+  static constexpr int kMaxIndex = 1 << 18;  // far above what a parse can store
 
   TableCell& Item(int index);
   void Clear(int index);  // empties text and address of one cell

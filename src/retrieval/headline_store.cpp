@@ -32,7 +32,10 @@ std::string_view TrimAll(std::string_view s) {
 }
 
 void AppendField(std::string& out, std::string_view text) {
-  for (char c : text) out += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+  const size_t start = out.size();
+  out.append(text);
+  for (size_t i = out.find_first_of("\t\r\n", start); i != std::string::npos; i = out.find_first_of("\t\r\n", i + 1))
+    out[i] = ' ';
   out += '\t';
 }
 
