@@ -270,7 +270,7 @@ class PageParser final : public WeatherParse {
   }
   void SetAcceptShort(bool on) override { acceptShort_ = on; }
   void CompleteCell() override {
-    if (state_ != Scan::SeekStart && state_ != Scan::InItem) Complete(cur_, false);
+    if (state_ != Scan::SeekStart && state_ != Scan::InItem) Complete(cur_);
   }
   void EmitHeadline(const std::string& text) override { Add({text, "", ""}, url_); }
   void AddHistoryLine(const std::string& text, const std::string& address, bool keyword) override {
@@ -573,7 +573,7 @@ class PageParser final : public WeatherParse {
     size_t close = line_.Find("\">", alt + 5);
     const std::string& text = line_.Text();
     rows_ = {text.substr(alt + 5, (close == kNotFound ? text.size() : close) - alt - 5), {}, {}};
-    Complete(line_.Size(), false);
+    Complete(line_.Size());
   }
 
   void OpenItem(size_t resume) {
@@ -744,7 +744,7 @@ class PageParser final : public WeatherParse {
     if (acceptShort_ && !rows_[0].empty() && (rowState || tagState) && c == '<') {
       if (size_t len = ShortTagAt(p, rowState)) {
         // A closing tag is passed; an opening one starts the next cell.
-        Complete(line_.At(p, "</") ? p + len : p, false);
+        Complete(line_.At(p, "</") ? p + len : p);
         return true;
       }
     }
@@ -760,15 +760,15 @@ class PageParser final : public WeatherParse {
         return true;
       }
       if (m.newLink) {
-        Complete(TagStartBefore(p), false);
+        Complete(TagStartBefore(p));
         return true;
       }
       if (m.length) {
-        Complete(p + m.length, false);
+        Complete(p + m.length);
         return true;
       }
     } else if (size_t len = line_.TagAt(p, "</a>")) {
-      Complete(p + len, false);  // an anchor without text
+      Complete(p + len);  // an anchor without text
       return true;
     }
 
@@ -823,7 +823,7 @@ class PageParser final : public WeatherParse {
           }
           TrimInPlace(rows_[0]);
           if (acceptShort_ && !rows_[0].empty()) {
-            Complete(p, false);
+            Complete(p);
             return true;
           }
           state_ = (rows_[0].empty() || form_ == Form::None || table_.Open) ? Scan::SkipStartTag : Scan::SkipToRow2;
@@ -893,7 +893,7 @@ class PageParser final : public WeatherParse {
     while (first > icon && lower[first - 1] >= '0' && lower[first - 1] <= '9') --first;
     if (first < last) {
       rows_ = {"No." + lower.substr(first, last - first), {}, {}};
-      Complete(line_.Size(), false);
+      Complete(line_.Size());
     } else {
       cur_ = line_.Size();
     }
@@ -1028,7 +1028,7 @@ class PageParser final : public WeatherParse {
 
   // ---- Emission ----
 
-  void Complete(size_t resume, bool) {
+  void Complete(size_t resume) {
     HeadlineRows rows = rows_;
     std::string address = address_;
     const bool cell = cell_;

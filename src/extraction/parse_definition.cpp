@@ -14,6 +14,8 @@
 namespace lumetra {
 namespace {
 
+constexpr int kCategorySponsor = 23;
+
 class NoKeywords final : public KeywordWatch {
  public:
   bool MatchHeadline(int, const std::string&, const std::string&, int) override { return false; }
@@ -216,6 +218,7 @@ bool ParseDefinition(int bar, int index, bool background, bool keywordCheck) {
     b.Background.clear();
   } else {
     b.ClearLines(run.index);
+    if (index >= 0 && d.Category != kCategorySponsor) b.Weather = d.Category == kCategoryWeather;
     b.AddLine(" " + FieldText(d.Title) + " ", {FieldText(d.Title), {}, {}}, TitleLink(d));
   }
   if (b.CounterResetPending) {
@@ -255,8 +258,10 @@ void CollectSponsorHeadlines(int bar) {
   std::vector<ListedHeadline> collected;
   for (int i = 0; i < NewsList().Count; ++i) {
     if (NewsList().Item(i).Sponsor == 0) continue;
+    const int count = NewsList().Count;
     if (ParseDefinition(bar, i, true, false))
       collected.insert(collected.end(), b.Background.begin(), b.Background.end());
+    if (NewsList().Count < count) --i;  // an expired one was deleted
   }
   b.Background.clear();
   b.Sponsors = std::move(collected);

@@ -105,6 +105,9 @@ struct BarHeadlines {
   std::vector<HeadlineRows> LineRows;
   std::vector<std::string> Links;
   int LinkDefinition = -1;  // definition the link list was filled from
+  // The lines are weather headlines (the ticker draws weather symbols). A
+  // foreground parse sets it by its definition; a sponsor page leaves it.
+  bool Weather = false;
 
   // Headlines of background parses (keyword watch only).
   std::vector<ListedHeadline> Background;

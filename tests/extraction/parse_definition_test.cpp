@@ -289,6 +289,9 @@ TEST_F(Parse, WeatherPagesGoThroughTheWeatherWalk) {
   EXPECT_EQ(walk.cells, (std::vector<std::string>{SJ("12月3日"), SJ("晴れ"), "20", "10"}));
   EXPECT_TRUE(walk.finished);
   EXPECT_EQ(Headlines(), (std::vector<Shown>{{"12月3日 晴れ 20 10", "http://weather.example.jp/tokyo"}}));
+  EXPECT_TRUE(barHeadlines(0).Weather);
+  ParsePage(SJ("<a href=\"x.html\">天気ではない普通の見出しです</a>"));
+  EXPECT_FALSE(barHeadlines(0).Weather);
 }
 
 TEST_F(Parse, ARedirectionWrittenIntoAnAlmostEmptyPageIsNoted) {
