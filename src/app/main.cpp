@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/console_ticker.h"
 #include "app/data_folder.h"
+#include "app/fetch_once_command.h"
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/start_arguments.h"
@@ -30,6 +32,7 @@ struct CommandLine {
   std::vector<std::string> arguments;  // program text (Shift_JIS)
   bool help = false;
   bool console = false;
+  std::optional<std::string> fetchOnce;  // --fetch-once N
 };
 
 CommandLine ParseCommandLine(int argc, char** argv) {
@@ -42,6 +45,10 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       cl.dataFolder = arg.substr(11);
     } else if (arg == "--console") {
       cl.console = true;
+    } else if (arg == "--fetch-once") {
+      cl.fetchOnce = i + 1 < argc ? std::string(argv[++i]) : std::string();
+    } else if (arg.rfind("--fetch-once=", 0) == 0) {
+      cl.fetchOnce = arg.substr(13);
     } else if (arg == "--help" || arg == "-h") {
       cl.help = true;
     } else {
@@ -72,11 +79,15 @@ int main(int argc, char** argv) {
   if (cl.help) {
     std::printf(
         "Usage: lumetra [--data-dir DIR] [--console] [ADDRESS|FILE.NUD|FILE.NCD ...]\n"
-        "  --data-dir DIR  keep data files in DIR (also LUMETRA_DATA_DIR)\n"
-        "  --console       print the headlines in the terminal instead of showing bars\n"
-        "                  (also without a display)\n");
+        "       lumetra [--data-dir DIR] --fetch-once N\n"
+        "  --data-dir DIR   keep data files in DIR (also LUMETRA_DATA_DIR)\n"
+        "  --console        print the headlines in the terminal instead of showing bars\n"
+        "                   (also without a display)\n"
+        "  --fetch-once N   fetch definition N into its page cache and print \"changed\"\n"
+        "                   or \"unchanged\" (exit code 1 or 0; 2 and \"error: ...\" on trouble)\n");
     return 0;
   }
+  if (cl.fetchOnce) return RunFetchOnce(argc, argv, cl.dataFolder, *cl.fetchOnce);
 
   platform::InstanceLock lock;
   lock.Acquire(platform::RuntimeFolder());

@@ -16,11 +16,13 @@
 #include "app/bar_table.h"
 #include "app/browser_launcher.h"
 #include "app/data_folder.h"
+#include "app/main_window_calls.h"
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/shell_hub.h"
 #include "definitions/default_set.h"
 #include "definitions/text_lists.h"
+#include "dialogs/dialog_windows_ui.h"
 #include "mail/mail_files.h"
 #include "platform/file_io.h"
 #include "platform/file_types.h"
@@ -29,6 +31,8 @@
 #include "platform/sjis_text.h"
 #include "platform/system_info.h"
 #include "platform/user_prompt.h"
+#include "retrieval/http_check.h"
+#include "retrieval/patrol_scheduler.h"
 
 namespace lumetra {
 
@@ -51,6 +55,37 @@ class DefinitionLists final : public ListsPort {
     return index >= 0 && index < ColourList().Count ? FieldText(ColourList().Item(index).Name) : std::string();
   }
 };
+// The page check and the bars as the tray sees them. Until bar windows
+// exist there are none to open; the patrol of bar 0 runs from its model.
+class PageCheckNews final : public NewsPort {
+ public:
+  explicit PageCheckNews(std::function<THttpCheck*()> check) : check_(std::move(check)) {}
+  bool Available() const override { return false; }
+  bool PageCheckExists() const override { return check_() != nullptr; }
+  bool Bar0FetchTimerEnabled() const override {
+    THttpCheck* c = check_();
+    return c && (c->Busy() || c->Patrol().RoundRunning());
+  }
+  std::optional<std::string> SingleCheckDefinition() const override {
+    THttpCheck* c = check_();
+    if (!c || !c->Busy() || (c->StepMode() != kFetchOwn && c->StepMode() != kFetchSecondary)) return std::nullopt;
+    const int index = c->StepIndex();
+    if (index < 0 || index >= NewsList().Count) return std::nullopt;
+    return FieldText(NewsList().Item(index).Title);
+  }
+  platform::WindowHandle Bar(int number) const override {
+    THttpCheck* c = check_();
+    return c && c->Patrol().Bar(number).exists ? c->Patrol().Bar(number).window : 0;
+  }
+  void OpenBar(int) override {}
+  void ToggleBarsOffScreen() override {}
+  void SetBarsEnabled(bool) override {}
+  void StartBar0BrowserPause() override {}
+  platform::WindowHandle CompanionViewerWindow() const override { return 0; }
+
+ private:
+  std::function<THttpCheck*()> check_;
+};
 }  // namespace
 
 TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
@@ -65,6 +100,8 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
   sender_->SetMainWindow(Handle());
   ports_ = std::make_unique<SubsystemPorts>();
   ports_->lists = std::make_unique<DefinitionLists>();
+  ports_->dialogs = MakeDialogWindows();
+  ports_->news = std::make_unique<PageCheckNews>([this] { return pageCheck_.get(); });
   shell_ = std::make_unique<ShellHub>(this, Handle(), *ports_);
   shell_->SetExitHandler([this] { RequestExit(); });
   FormCreate();
@@ -146,13 +183,36 @@ void TChirpels::CleanTemporaryFiles() {
 void TChirpels::OnStartup() {
   AppState& st = app();
   hide();
-  // The set-up wizard, the splash, dial-up, the mail window, the page-check
-  // window and the bars come up here, in this order, as they are built.
+  // The set-up wizard, the splash, dial-up and the mail window come up here,
+  // in this order, as they are built; then the page-check window and the bars.
+  CreatePageCheck();
   pageCheckCreated_ = true;
   shell_->AddTrayIcon();
   if (st.QuitAllowed) return;
   // Definition and colour files given on the command line are imported once
   // bar 0 exists.
+}
+
+void TChirpels::CreatePageCheck() {
+  if (pageCheck_ || app().QuitAllowed) return;
+  pageCheck_ = std::make_unique<THttpCheck>();
+  FetchHooks hooks;
+  // A redirection straight back to where it came from: the definition is the
+  // user's to correct.
+  hooks.editDefinition = [this](int, int index) {
+    if (ports_->dialogs->DefinitionEditorOpen()) return;
+    ports_->dialogs->EditDefinition(index);
+  };
+  hooks.stepFinished = [](const StepReport&) { Timer2Check(); };
+  pageCheck_->SetHooks(std::move(hooks));
+  // Bar 0 is always shown. Until its window exists, its patrol runs from the
+  // model alone: pages are fetched and cached, and the bar window takes the
+  // model over (with the parse requests) when it comes.
+  PatrolBar& bar0 = pageCheck_->Patrol().Bar(0);
+  const TIPlist5& list = NewsList();
+  bar0.definition = list.CurrentIndex >= 2 && list.CurrentIndex < list.Count ? list.CurrentIndex : 1;
+  bar0.intervalMinutes = bars()[0].PatrolInterval;
+  pageCheck_->Patrol().StartBar(0);
 }
 
 void TChirpels::OnHandoff() {
@@ -213,8 +273,12 @@ void TChirpels::FormClose() {
   st.Closing = true;
   st.QuitAllowed = true;
   SaveMailFilesAtShutdown(st.DataFolder);
-  // The mail window and the bars are closed (each bar saves its own
-  // settings) and fetching stopped here.
+  // The mail window and the bars are closed here (each bar saves its own
+  // settings); then fetching stops, a half-received page left uncommitted.
+  if (pageCheck_) {
+    for (int bar = 0; bar < kBarCount; ++bar) pageCheck_->Patrol().StopBar(bar);
+    pageCheck_->Stop();
+  }
   SaveDefinitionsAtShutdown(st.DataFolder);
   RefreshBackup(JoinPath(st.DataFolder, "NewsUrl.USR"), JoinPath(st.DataFolder, "NewsBak.NU2"), 0);
   SaveColourSetsAtShutdown(st.DataFolder);

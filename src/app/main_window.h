@@ -14,6 +14,7 @@
 namespace lumetra {
 
 class ShellHub;
+class THttpCheck;
 
 class TChirpels : public QWidget {
  public:
@@ -45,6 +46,8 @@ class TChirpels : public QWidget {
   // tray icon, hot keys and message hub (shell_hub.h).
   SubsystemPorts& Ports() { return *ports_; }
   ShellHub& Shell() { return *shell_; }
+  // The page-check window; null until the deferred start-up made it.
+  THttpCheck* PageCheck() const { return pageCheck_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -59,6 +62,7 @@ class TChirpels : public QWidget {
   void RegisterFileTypes();
   void StartCompanionHidden();
   void CloseCompanion();
+  void CreatePageCheck();
 
   StartOptions options_;
   std::unique_ptr<platform::MessagePort> port_;
@@ -66,6 +70,7 @@ class TChirpels : public QWidget {
   std::unique_ptr<StartArgumentSender> sender_;
   std::unique_ptr<SubsystemPorts> ports_;
   std::unique_ptr<ShellHub> shell_;  // after ports_: it uses them until it goes
+  std::unique_ptr<THttpCheck> pageCheck_;
   bool pageCheckCreated_ = false;  // the deferred start-up has reached the bars
   bool closed_ = false;
 };

@@ -226,6 +226,10 @@ std::function<void()> SetMenusChangedHandler(std::function<void()> handler) {
   return previous;
 }
 
+void NotifyMenusChanged() {
+  if (MenusChanged()) MenusChanged()();
+}
+
 bool ImportDefinitions(const std::string& path, int mode, int bar) {
   const std::string ext = LowerExtension(path);
   if (ext != ".nud" && ext != ".nu2") return false;

@@ -41,5 +41,7 @@ ColourImportResult ImportColours(const std::string& path, int bar = 0);
 // Called after an import changed the definitions, so that the bars rebuild
 // their menus. Returns the previous handler.
 std::function<void()> SetMenusChangedHandler(std::function<void()> handler);
+// Calls that handler (the definition editor does after OK).
+void NotifyMenusChanged();
 
 }  // namespace lumetra

@@ -172,7 +172,7 @@ void TrimInPlace(std::string& s) {
 
 std::string SjisCut(std::string_view s, size_t limit) { return std::string(s.substr(0, platform::SjisPrefixLength(s, limit))); }
 
-bool ContainsNoCase(std::string_view text, std::string_view pattern) {
+bool SjisContainsNoCase(std::string_view text, std::string_view pattern) {
   if (pattern.empty()) return true;
   if (text.size() < pattern.size()) return false;
   // Most texts lack the pattern's last character; then nothing is copied.

@@ -64,7 +64,7 @@ void TrimInPlace(std::string& s);
 // double-byte character.
 std::string SjisCut(std::string_view s, size_t limit);
 // `text` contains `pattern` (lower case) in any case, at a character boundary.
-bool ContainsNoCase(std::string_view text, std::string_view pattern);
+bool SjisContainsNoCase(std::string_view text, std::string_view pattern);
 // Every occurrence of `from` replaced (at character boundaries).
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 

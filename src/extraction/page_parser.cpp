@@ -17,6 +17,7 @@
 #include "platform/sjis_text.h"
 #include "retrieval/encodings.h"
 #include "retrieval/headline_store.h"
+#include "retrieval/http_check.h"
 
 namespace lumetra {
 
@@ -1050,8 +1051,8 @@ class PageParser final : public WeatherParse {
 
   bool Unwanted(const HeadlineRows& rows, const std::string& address) const {
     for (const std::string& r : rows)
-      if (ContainsNoCase(r, "mailto:")) return true;
-    if (ContainsNoCase(address, "mailto:")) return true;
+      if (SjisContainsNoCase(r, "mailto:")) return true;
+    if (SjisContainsNoCase(address, "mailto:")) return true;
     if (def_.StartTag == kStartTagBr) {
       static const std::string bookmark = SJ("ブックマーク");
       for (const std::string& r : rows)
@@ -1085,13 +1086,13 @@ class PageParser final : public WeatherParse {
   }
 
   void ReplacePartnerHost(std::string& address) const {
-    const SponsorPartner& partner = sponsorPartner();
-    if (!sponsored_ || partner.Host.empty() || url_.find(partner.Keyword) == std::string::npos) return;
+    const std::string& host = SponsorPartnerHost();
+    if (!sponsored_ || host.empty() || url_.find(kSponsorPartnerDomain) == std::string::npos) return;
     size_t at = address.find("http://");
     if (at == std::string::npos) return;
     size_t hostStart = at + 7;
     size_t hostEnd = address.find('/', hostStart);
-    address.replace(hostStart, (hostEnd == std::string::npos ? address.size() : hostEnd) - hostStart, partner.Host);
+    address.replace(hostStart, (hostEnd == std::string::npos ? address.size() : hostEnd) - hostStart, host);
   }
 
   void Add(const HeadlineRows& rows, const std::string& address) {

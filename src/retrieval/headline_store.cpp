@@ -196,9 +196,4 @@ BarHeadlines& barHeadlines(int bar) {
   return perBar[static_cast<size_t>(ValidBar(bar) ? bar : 0)];
 }
 
-SponsorPartner& sponsorPartner() {
-  static SponsorPartner partner;
-  return partner;
-}
-
 }  // namespace lumetra

@@ -149,15 +149,4 @@ struct BarHeadlines {
 BarHeadlines& barHeadlines(int bar);
 bool ValidBar(int bar);
 
-// ---- Sponsored pages served through a partner's main frame ----------------
-
-// Definitions whose Url contains Keyword are served by the sponsoring partner;
-// the fetcher keeps the host of the partner's frame in Host, and the parser
-// puts it into those definitions' links.
-struct SponsorPartner {
-  std::string Keyword = "partner.lumetra.example";
-  std::string Host;
-};
-SponsorPartner& sponsorPartner();
-
 }  // namespace lumetra

@@ -43,6 +43,11 @@ class TrayOnDisplay : public ::testing::Test {
     ASSERT_TRUE(QFile::copy(LUMETRA_BINARY, QString::fromStdString(home / "prog/lumetra")));
     ::chmod((home / "prog/lumetra").c_str(), 0755);
     Recorder(home / "prog/veska", home / "veska.txt");
+    // A shipped definition set of one local page: the patrol has something to
+    // fetch (an empty list stops start-up with an error box) and needs no network.
+    ::mkdir((home / "prog/data").c_str(), 0700);
+    WriteFile(home / "prog/data/default-definitions.txt", "[Local page]\nlocal = page.html\ncategory = その他\n");
+    WriteFile(home / "prog/data/page.html", "<html><body><a href=\"x.html\">A local headline</a></body></html>\n");
     Recorder(home / "bin/xdg-open", home / "opened.txt");
     env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", QString::fromStdString(display->Name()));

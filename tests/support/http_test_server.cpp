@@ -267,6 +267,7 @@ class HttpTestServer::Connection : public QObject {
     }
     if (ended_) return;
     busy_ = false;
+    ++server_->completed_;
     NextRequest();  // keep-alive: a pipelined request may be waiting
   }
 

@@ -102,6 +102,9 @@ class HttpTestServer : public QObject {
   const std::vector<ReceivedRequest>& Requests() const { return requests_; }
   bool WaitForRequests(size_t count, int timeoutMs = 10000);
   int ConnectionsAccepted() const { return accepted_; }
+  // Replies whose every step ran while the client was still connected (a
+  // body after a Delay is not sent to a client that hung up meanwhile).
+  int RepliesCompleted() const { return completed_; }
 
  private:
   class Connection;
@@ -114,6 +117,7 @@ class HttpTestServer : public QObject {
   ScriptedReply default_;
   std::vector<ReceivedRequest> requests_;
   int accepted_ = 0;
+  int completed_ = 0;
 };
 
 }  // namespace lumetra::test
