@@ -1,6 +1,7 @@
 #include "app/console_ticker.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <cstdio>
 
 #include "app/app_state.h"
@@ -14,16 +15,13 @@
 #include "platform/system_info.h"
 #include "platform/termination_signals.h"
 #include "retrieval/headline_store.h"
+#include "retrieval/http_check.h"
+#include "retrieval/patrol_scheduler.h"
 
 namespace lumetra {
 namespace {
 
 constexpr int kConsoleBar = 0;
-
-bool Patrolled(const NewsDefinition& d) {
-  const bool wanted = d.Sponsor != 0 || (d.Patrol && d.Category != kCategorySearch);
-  return wanted && !Trimmed(FieldText(d.Url)).empty();
-}
 
 void PrintDefinition(int index) {
   if (!ParseDefinition(kConsoleBar, index, false, false)) return;
@@ -31,6 +29,18 @@ void PrintDefinition(int index) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
 }
+
+// Bar 0 as the patrol sees it: every page that changes is printed.
+class ConsoleBar final : public PatrolBarClient {
+ public:
+  void ParseDefinition(int index, bool) override { PrintDefinition(index); }
+  void ResetHeadlineCounters() override { barHeadlines(kConsoleBar).SponsorCounter = 0; }
+  void RefreshNow() override { CollectSponsorHeadlines(kConsoleBar); }
+  void CloseForEmptyList() override {
+    std::fprintf(stderr, "lumetra: there are no news definitions to patrol\n");
+    QCoreApplication::exit(1);
+  }
+};
 
 }  // namespace
 
@@ -69,10 +79,24 @@ int RunConsoleTicker(const ConsoleOptions& options, int argc, char** argv) {
   OptionsReadWrite(0);
   LoadColourSetsAtStart(st.DataFolder, st.ProgramFolder);
 
+  QDir::setCurrent(QString::fromStdString(st.DataFolder));
+
+  THttpCheck check;
+  PatrolScheduler& patrol = check.Patrol();
+  CollectSponsorHeadlines(kConsoleBar);
   for (int i = 0; i < NewsList().Count; ++i)
-    if (Patrolled(NewsList().Item(i))) PrintDefinition(i);
+    if (patrol.IsPatrollable(i)) PrintDefinition(i);
+
+  ConsoleBar client;
+  PatrolBar& bar = patrol.Bar(kConsoleBar);
+  bar.definition = NewsList().CurrentIndex;
+  bar.intervalMinutes = bars()[kConsoleBar].PatrolInterval;
+  bar.client = &client;
+  patrol.StartBar(kConsoleBar);
 
   const int code = application.exec();
+  patrol.StopBar(kConsoleBar);
+  check.Stop();
 
   st.Closing = true;
   st.QuitAllowed = true;
