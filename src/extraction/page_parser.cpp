@@ -288,7 +288,7 @@ class PageParser final : public WeatherParse {
     if (steps_ > kMaxParseSteps) stop_ = true;
     // Text from consecutive lines of the ranking site stays apart.
     if (oricon_ && Collecting() && !rows_[0].empty()) rows_[0] += ' ';
-    if (Clock::now() - lastYield_ >= std::chrono::milliseconds(100)) {
+    if (Clock::now() - lastYield_ >= std::chrono::milliseconds(bar_.YieldIntervalMs)) {
       if (bar_.Yield && !bar_.Yield()) Abort();
       lastYield_ = Clock::now();
     }
@@ -693,10 +693,9 @@ class PageParser final : public WeatherParse {
     return p;
   }
 
-  void Append(int row, unsigned char c) {
+  void Append(int row) {
     std::string& r = rows_[static_cast<size_t>(row)];
-    if (r.size() < kMaxRowBytes) r += static_cast<char>(line_.Text()[cur_]);
-    (void)c;
+    if (r.size() < kMaxRowBytes) r += line_.Text()[cur_];
   }
 
   void ScanRows() {
@@ -708,9 +707,9 @@ class PageParser final : public WeatherParse {
       const bool special = c == '<' || c == '>' || c == '-' || c == ' ' || c == '/';
       if (!special) {
         if (c >= 32 && !comment_) {
-          if (state_ == Scan::Row1 && !skip_) Append(0, c);
-          else if (state_ == Scan::Row2) Append(1, c);
-          else if (state_ == Scan::Row3) Append(2, c);
+          if (state_ == Scan::Row1 && !skip_) Append(0);
+          else if (state_ == Scan::Row2) Append(1);
+          else if (state_ == Scan::Row3) Append(2);
         }
         ++cur_;
         continue;
@@ -836,7 +835,7 @@ class PageParser final : public WeatherParse {
           cur_ = p + 1;
           return false;
         }
-        if (!comment_ && !skip_) Append(0, c);
+        if (!comment_ && !skip_) Append(0);
         break;
       case Scan::Row2:
       case Scan::Row3:
@@ -854,7 +853,7 @@ class PageParser final : public WeatherParse {
           cur_ = p + 1;
           return false;
         }
-        if (!comment_) Append(state_ == Scan::Row2 ? 1 : 2, c);
+        if (!comment_) Append(state_ == Scan::Row2 ? 1 : 2);
         break;
       default:
         break;

@@ -14,7 +14,6 @@ namespace lumetra {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kYieldEvery = std::chrono::milliseconds(100);
 
 // Blanks and line ends removed at both ends, tabs kept: the tab that ends a
 // history line belongs to its last field.
@@ -105,7 +104,7 @@ std::vector<std::string> ReadHistoryList(const std::string& path, int length) {
 }
 
 bool MergeHistoryLines(std::vector<std::string>& history, const std::vector<std::string>& newLines,
-                       const HistoryRules& rules, const std::function<bool()>& keepGoing) {
+                       const HistoryRules& rules, const std::function<bool()>& keepGoing, int everyMs) {
   std::vector<std::string> merged = history;
   std::unordered_map<std::string, size_t> existing;
   existing.reserve(merged.size() * 2);
@@ -115,7 +114,7 @@ bool MergeHistoryLines(std::vector<std::string>& history, const std::vector<std:
   std::unordered_set<std::string> queuedKeys;
   auto lastYield = Clock::now();
   for (size_t n = newLines.size(); n-- > 0;) {
-    if (keepGoing && Clock::now() - lastYield >= kYieldEvery) {
+    if (keepGoing && Clock::now() - lastYield >= std::chrono::milliseconds(everyMs)) {
       if (!keepGoing()) return false;
       lastYield = Clock::now();
     }
@@ -170,7 +169,7 @@ bool MergeHistory(int bar, int index, std::vector<std::string>& history, const s
     return !app().QuitAllowed && !b.Closing;
   };
   bool written = false;
-  if (MergeHistoryLines(history, newLines, rules, keepGoing) && !app().QuitAllowed && !b.Closing)
+  if (MergeHistoryLines(history, newLines, rules, keepGoing, b.YieldIntervalMs) && !app().QuitAllowed && !b.Closing)
     written = WriteHistoryList(NewsList().ListPath(index), history, rules.length);
   b.Merging = false;
   return written;

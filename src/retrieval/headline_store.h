@@ -67,10 +67,10 @@ std::vector<std::string> ReadHistoryList(const std::string& path, int length);
 // unknown headlines go to the top, the last collected first; known ones get
 // the new day and keyword flag in place. New lines whose text is 5 bytes or
 // shorter are skipped, and a headline collected twice is taken once.
-// `keepGoing` is asked every 100 ms of work; when it answers false the merge
-// stops, leaves `history` as it was and returns false.
+// `keepGoing` is asked every `everyMs` of work; when it answers false the
+// merge stops, leaves `history` as it was and returns false.
 bool MergeHistoryLines(std::vector<std::string>& history, const std::vector<std::string>& newLines,
-                       const HistoryRules& rules, const std::function<bool()>& keepGoing = {});
+                       const HistoryRules& rules, const std::function<bool()>& keepGoing = {}, int everyMs = 100);
 
 // The first `length` lines, each with CR LF, replacing the file.
 bool WriteHistoryList(const std::string& path, const std::vector<std::string>& history, int length);
@@ -80,7 +80,7 @@ void LoadHistory(int index, std::vector<std::string>& list);
 
 // Merges and rewrites the history list of definition `index`. The bar is
 // marked busy meanwhile and a second merge on it is refused; it yields
-// through the bar's Yield every 100 ms and stops without writing when the
+// through the bar's Yield (every YieldIntervalMs) and stops without writing when the
 // program or the bar is closing. True when the file was written.
 bool MergeHistory(int bar, int index, std::vector<std::string>& history, const std::vector<std::string>& newLines);
 
@@ -133,6 +133,7 @@ struct BarHeadlines {
 
   // Lets the user interface process events during long work; false stops it.
   std::function<bool()> Yield;
+  int YieldIntervalMs = 100;  // how often a parse or merge calls Yield
   // Asks the bar to show its lists again (a deleted definition, say).
   std::function<void()> Redraw;
 

@@ -177,6 +177,35 @@ TEST_F(WithWatch, AParseStopsWhenTheProgramCloses) {
   EXPECT_FALSE(barHeadlines(0).Parsing);
 }
 
+TEST_F(Parse, TheBarsYieldRunsDuringAParseAndCanStopIt) {
+  std::string page;
+  for (int i = 0; i < 50; ++i) page += "<a href=\"" + std::to_string(i) + ".html\">headline number " + std::to_string(i) + "</a>\n";
+  int index = AddDefinition("http://news.example.jp/");
+  WriteCache(index, page);
+  BarHeadlines& b = barHeadlines(0);
+  b.YieldIntervalMs = 0;
+  int calls = 0;
+  b.Yield = [&] {
+    ++calls;
+    return true;
+  };
+  ASSERT_TRUE(ParseDefinition(0, index, false, false));
+  EXPECT_GE(calls, 100);  // a line and a re-scan per headline
+  EXPECT_EQ(Headlines().size(), 50u);
+  EXPECT_EQ(ReadHistoryList(NewsList().ListPath(index), 100).size(), 50u);
+
+  // Stopped by the bar: the headlines so far stay, no history is written.
+  calls = 0;
+  b.Yield = [&] { return ++calls < 10; };
+  int other = AddDefinition("http://other.example.jp/");
+  WriteCache(other, page);
+  ParseDefinition(0, other, false, false);
+  EXPECT_EQ(calls, 10);
+  EXPECT_LT(Headlines().size(), 10u);
+  EXPECT_FALSE(platform::FileExists(NewsList().ListPath(other)));
+  EXPECT_FALSE(b.Parsing);
+}
+
 TEST_F(Parse, SponsoredHeadlinesAreInterleaved) {
   NewsList().SponsorInterval = 2;  // clamped to 5
   int sponsor = AddDefinition("http://cm.example.jp/", [](NewsDefinition& d) { d.Sponsor = 3; });
