@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/console_ticker.h"
 #include "app/data_folder.h"
 #include "app/fetch_once_command.h"
 #include "app/main_window.h"
@@ -30,6 +31,7 @@ struct CommandLine {
   std::string dataFolder;
   std::vector<std::string> arguments;  // program text (Shift_JIS)
   bool help = false;
+  bool console = false;
   std::optional<std::string> fetchOnce;  // --fetch-once N
 };
 
@@ -41,6 +43,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       cl.dataFolder = argv[++i];
     } else if (arg.rfind("--data-dir=", 0) == 0) {
       cl.dataFolder = arg.substr(11);
+    } else if (arg == "--console") {
+      cl.console = true;
     } else if (arg == "--fetch-once") {
       cl.fetchOnce = i + 1 < argc ? std::string(argv[++i]) : std::string();
     } else if (arg.rfind("--fetch-once=", 0) == 0) {
@@ -74,9 +78,11 @@ int main(int argc, char** argv) {
   CommandLine cl = ParseCommandLine(argc, argv);
   if (cl.help) {
     std::printf(
-        "Usage: lumetra [--data-dir DIR] [ADDRESS|FILE.NUD|FILE.NCD ...]\n"
+        "Usage: lumetra [--data-dir DIR] [--console] [ADDRESS|FILE.NUD|FILE.NCD ...]\n"
         "       lumetra [--data-dir DIR] --fetch-once N\n"
         "  --data-dir DIR   keep data files in DIR (also LUMETRA_DATA_DIR)\n"
+        "  --console        print the headlines in the terminal instead of showing bars\n"
+        "                   (also without a display)\n"
         "  --fetch-once N   fetch definition N into its page cache and print \"changed\"\n"
         "                   or \"unchanged\" (exit code 1 or 0; 2 and \"error: ...\" on trouble)\n");
     return 0;
@@ -100,11 +106,14 @@ int main(int argc, char** argv) {
       sender.Run(1);
     }
   }
-  if (otherCopy) return 0;
+  if (otherCopy) {
+    if (cl.console) std::fprintf(stderr, "lumetra: Lumetra is already running for this user\n");
+    return cl.console ? 1 : 0;
+  }
 
-  if (!HasDisplay()) {
-    std::fprintf(stderr, "lumetra: no display (DISPLAY is not set)\n");
-    return 1;
+  if (cl.console || !HasDisplay()) {
+    if (!cl.console) std::fprintf(stderr, "lumetra: no display; the headlines follow here\n");
+    return RunConsoleTicker({cl.dataFolder}, argc, argv);
   }
 
   QApplication application(argc, argv);

@@ -33,10 +33,10 @@
 #include "platform/sjis_text.h"
 #include "platform/system_info.h"
 #include "platform/user_prompt.h"
-#include "ticker/bar_list.h"
-#include "ticker/news_monitor.h"
 #include "retrieval/http_check.h"
 #include "retrieval/patrol_scheduler.h"
+#include "ticker/bar_list.h"
+#include "ticker/news_monitor.h"
 
 namespace lumetra {
 

@@ -56,6 +56,9 @@ struct Settings {
   int NewsThreadLevel = 0;
   bool Itaget = true;
   int ItaUpdateInterval = 5;
+  // Headlines kept in each definition's history list (10-500). The options
+  // dialog edits it; no stored value name is known for it, so it lives for the run.
+  int HistoryLength = 100;
 
   // Article preview popup
   bool PopupURL = true;

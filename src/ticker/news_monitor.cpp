@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -29,6 +30,8 @@
 #include "platform/runtime_folder.h"
 #include "platform/sjis_text.h"
 #include "platform/user_prompt.h"
+#include "extraction/parse_definition.h"
+#include "retrieval/headline_store.h"
 #include "retrieval/http_check.h"
 #include "retrieval/patrol_scheduler.h"
 #include "ticker/bar_definitions.h"
@@ -98,6 +101,7 @@ class TNewsMonitor::PatrolClient final : public PatrolBarClient {
  public:
   explicit PatrolClient(TNewsMonitor& bar) : bar_(bar) {}
   void ParseDefinition(int index, bool own) override { bar_.ParseDefinition(index, !own); }
+  void ResetHeadlineCounters() override { barHeadlines(bar_.Number()).SponsorCounter = 0; }
   void RefreshNow() override { bar_.ParseDefinition(bar_.DefinitionIndex(), false); }
   void CloseForEmptyList() override {
     // Not inside the patrol's own step: the bar ends its thread and goes.
@@ -218,6 +222,9 @@ void TNewsMonitor::Create() {
   TIPlist5& list = NewsList();
   BarSlot& slot = bar_->Slot();
   RegisterNewsMonitor(number_, this);
+  // The lists outlive a closed bar of this number; a new bar starts afresh.
+  barHeadlines(number_).Closing = false;
+  barHeadlines(number_).ClearLines(-1);
 
   // 1. Glass mode needs desktop composition, which this desktop lacks.
   bar_->Glass = false;
@@ -902,13 +909,56 @@ void TNewsMonitor::ShowDefinition(int index) {
 
 void TNewsMonitor::ParseDefinition(int index, bool background) {
   TIPlist5& list = NewsList();
-  if (index < 0 || index >= list.Count || background) return;
+  if (index >= list.Count || closing_ || closed_) return;
+  BarHeadlines& lists = barHeadlines(number_);
+  lists.Window = Handle();
+  // The run-out line lets the last headline leave the strip completely.
+  const QFontMetrics metrics(LightStr1->TextFont());
+  const int star = std::max(1, LightStr1->IsVertical() ? metrics.height()
+                                                        : metrics.horizontalAdvance(platform::SjisToQString(SJ("★"))));
+  lists.WidthInStars = LightStr1->Length() / star;
+  lists.Yield = [] {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return !app().QuitAllowed;
+  };
+  QPointer<TNewsMonitor> self(this);
+  lists.Redraw = [self] {
+    // After the parse: a withdrawn definition was deleted, the indexes moved.
+    QTimer::singleShot(0, self, [self] {
+      if (self) self->ShowDefinition(self->DefinitionIndex());
+    });
+  };
+  const bool found = lumetra::ParseDefinition(number_, index, background, true);
+  if (!self || background || closing_ || closed_) return;
+  // A missing page cache leaves the lists as they were.
+  if (found || (lists.LinkDefinition == index && !lists.Lines.empty())) {
+    LightStr1->WeatherMode = lists.Weather;
+    SetHeadlines(lists.Lines, lists.Links);
+    return;
+  }
+  // Nothing cached yet: the site's name alone until its page arrives; its
+  // link is the page to browse.
+  if (index < 0 || index >= list.Count) return;
   NewsDefinition& d = list[index];
   LightStr1->WeatherMode = d.Category == kCategoryWeather;
-  // The first line names the site; its link is the page to browse.
   std::string link = FieldText(d.MainUrl);
   if (link.empty()) link = FieldText(d.Url);
   SetHeadlines({" " + FieldText(d.Title) + " "}, {link});
+}
+
+void TNewsMonitor::RecollectPatrolled() {
+  // Every patrolled definition again: the one shown on the strip, the others
+  // for the keyword watch.
+  TIPlist5& list = NewsList();
+  for (int i = 0; i < list.Count && !closing_; ++i) {
+    const NewsDefinition& d = list[i];
+    const bool patrolled = d.Sponsor != 0 || (d.Patrol && d.Category != kCategorySearch);
+    if (!patrolled) continue;
+    if (i == DefinitionIndex())
+      ParseDefinition(i, false);
+    else if (number_ == 0)
+      ParseDefinition(i, true);
+  }
 }
 
 PatrolBar* TNewsMonitor::PatrolModel() const {
@@ -1055,6 +1105,7 @@ void TNewsMonitor::CloseByUser() {
 void TNewsMonitor::FormClose() {
   if (closed_ || closing_) return;
   closing_ = true;
+  barHeadlines(number_).Closing = true;
   SaveDockSizesAndName();
   for (QTimer* timer : {Timer1, Timer11, autoHideTimer_, browserPauseTimer_}) timer->stop();
   for (QTimer* timer : {viewerTimer_, viewerDoneTimer_}) timer->stop();
@@ -1225,6 +1276,7 @@ LResult TNewsMonitor::WndProc(uint32_t msg, WParam wParam, LParam lParam) {
       viewerValue_ = static_cast<int>((wParam >> 16) & 0xFFFF);
       viewerTimer_->start(100);
       return 0;
+    case UM_RECOLLECTALL: RecollectPatrolled(); return 0;
     case UM_REFRESHALL:
       if (THttpCheck* check = PageCheck()) check->Patrol().RefreshAll();
       return 0;

@@ -86,6 +86,8 @@ class TNewsMonitor : public QWidget {
   // The page cache of definition `index` is parsed: for the display
   // (`background` false) or, bar 0 only, for the keyword watch.
   void ParseDefinition(int index, bool background);
+  // Message 1230: the headlines of every patrolled definition again.
+  void RecollectPatrolled();
   // Asks the patrol to fetch the bar's own definition now.
   void FetchShownDefinition();
   // The bar's model in the patrol (nullptr without a page-check window).

@@ -46,12 +46,19 @@ class BarsOfTheProgram : public ::testing::Test {
     env.insert("XDG_DATA_HOME", QString::fromStdString(home / "share"));
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(home / "run"));
     env.insert("LUMETRA_DATA_DIR", QString::fromStdString(home / "data"));
+    // The X server resets when its last client leaves, and refuses
+    // connections meanwhile: a client stays connected between the starts.
+    keeper = std::make_unique<QProcess>();
+    keeper->setProcessEnvironment(env);
+    keeper->start("xprop", {"-root", "-spy", "_NET_ACTIVE_WINDOW"});
+    ASSERT_TRUE(keeper->waitForStarted(5000));
   }
   void TearDown() override {
-    if (program && program->state() != QProcess::NotRunning) {
-      program->kill();
-      program->waitForFinished(5000);
-    }
+    for (QProcess* p : {program.get(), keeper.get()})
+      if (p && p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(5000);
+      }
   }
 
   void Start() {
@@ -101,6 +108,7 @@ class BarsOfTheProgram : public ::testing::Test {
   std::unique_ptr<test::VirtualDisplay> display;
   QProcessEnvironment env;
   std::unique_ptr<QProcess> program;
+  std::unique_ptr<QProcess> keeper;
 };
 
 TEST_F(BarsOfTheProgram, BarsComeBackWhereTheyWereLeft) {

@@ -5,6 +5,7 @@
 #include "app/messages.h"
 #include "bar_window_support.h"
 #include "platform/file_io.h"
+#include "ticker/light_str.h"
 #include "retrieval/http_check.h"
 #include "retrieval/patrol_scheduler.h"
 
@@ -20,8 +21,11 @@ class BarPatrol : public test::BarWindowTest {
     // Every definition names a page on this machine; 3 is not patrolled.
     for (int i = 0; i < NewsList().Count; ++i) {
       const std::string page = folder / ("page" + std::to_string(i) + ".rdf");
-      test::WriteFile(page, "<rdf:RDF>\n<item><title>Page " + std::to_string(i) + "</title>\n</rdf:RDF>\n");
-      SetFieldText(NewsList()[i].Url, "file://" + page);
+      test::WriteFile(page, Feed(i, {"一つ目の見出しです", "二つ目の見出しです"}));
+      NewsDefinition& d = NewsList()[i];
+      SetFieldText(d.Url, "file://" + page);
+      d.Rss = 1;
+      d.Encoding = 3;  // UTF-8
     }
     NewsList()[3].Patrol = 0;
     check = std::make_unique<THttpCheck>();
@@ -37,6 +41,22 @@ class BarPatrol : public test::BarWindowTest {
     check.reset();
   }
   bool Cached(int index) { return platform::FileExists(NewsList().CachePath(index)); }
+  // An RSS 1.0 feed (UTF-8) with these headlines, linked to a.example/<site>/<n>.
+  static std::string Feed(int site, const std::vector<std::string>& headlines) {
+    std::string feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rdf:RDF>\n<channel>\n<title>Site</title>\n</channel>\n";
+    for (size_t n = 0; n < headlines.size(); ++n) {
+      const std::string link = "https://a.example/" + std::to_string(site) + "/" + std::to_string(n);
+      feed += "<item rdf:about=\"" + link + "\">\n<title>" + headlines[n] + "</title>\n<link>" + link + "</link>\n</item>\n";
+    }
+    return feed + "</rdf:RDF>\n";
+  }
+  // The headlines on the bar's strip, without the title and run-out lines.
+  static std::vector<std::string> Headlines(TNewsMonitor* bar) {
+    const std::vector<std::string>& lines = bar->LightStr1->ShowStrings();
+    std::vector<std::string> out;
+    for (size_t i = 1; i + 1 < lines.size(); ++i) out.push_back(platform::SjisToUtf8(lines[i]));
+    return out;
+  }
 
   std::unique_ptr<THttpCheck> check;
 };
@@ -57,6 +77,34 @@ TEST_F(BarPatrol, TheBarTakesItsModelAndItsRoundFetchesThePatrolledPages) {
   bar->FormClose();
   EXPECT_FALSE(check->Patrol().Bar(0).exists);
   EXPECT_EQ(check->Patrol().Bar(0).client, nullptr);
+}
+
+TEST_F(BarPatrol, AChangedPageReachesTheStripWithItsLinks) {
+  TNewsMonitor* bar = CreateNewsMonitor(0);
+  ASSERT_TRUE(PumpUntil([&] { return Headlines(bar).size() == 2; }, 10000)) << "no headlines";
+  EXPECT_EQ(Headlines(bar), (std::vector<std::string>{" 一つ目の見出しです ", " 二つ目の見出しです "}));
+  EXPECT_EQ(bar->LightStr1->ShowStrings()[0], SJ(" デモ "));
+  ASSERT_EQ(bar->Links().size(), 4u);
+  EXPECT_EQ(bar->Links()[1], "https://a.example/1/0");
+  EXPECT_EQ(bar->Links()[2], "https://a.example/1/1");
+  EXPECT_TRUE(bar->LightStr1->ShowActive());
+  // The site changes its page: the patrol brings the new headline to the strip.
+  test::WriteFile(folder / "page1.rdf", Feed(1, {"三つ目の新しい見出しです"}));
+  NewsList()[1].LastModified = 0;
+  bar->FetchShownDefinition();
+  ASSERT_TRUE(PumpUntil([&] { return Headlines(bar).size() == 1; }, 10000)) << "the change did not arrive";
+  EXPECT_EQ(Headlines(bar)[0], " 三つ目の新しい見出しです ");
+}
+
+TEST_F(BarPatrol, ACachedPageIsShownAtOnceAndRecollectedOnRequest) {
+  SetPageCheck(nullptr);  // no patrol: only what is cached
+  platform::MakeDirectories(folder / "News");
+  test::WriteFile(NewsList().CachePath(1), Feed(1, {"キャッシュの見出しです"}));
+  TNewsMonitor* bar = CreateNewsMonitor(0);
+  EXPECT_EQ(Headlines(bar), std::vector<std::string>{" キャッシュの見出しです "});
+  test::WriteFile(NewsList().CachePath(1), Feed(1, {"集め直した見出しです"}));
+  platform::SendMessage(bar->Handle(), UM_RECOLLECTALL, 0, 0);
+  EXPECT_EQ(Headlines(bar), std::vector<std::string>{" 集め直した見出しです "});
 }
 
 TEST_F(BarPatrol, AnExtraBarKeepsItsOwnDefinitionFresh) {
