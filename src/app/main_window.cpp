@@ -178,7 +178,7 @@ void TChirpels::OnStartup() {
   CreatePageCheck();
   pageCheckCreated_ = true;
   for (int n = 0; n < kBarCount; ++n) {
-    // The page-check window is made before the first bar, once it exists.
+    // Bar 0 always, the others when set visible; each takes its patrol over.
     if (!settings().NewsMonitorVisible[n] && n != 0) continue;
     if (NewsMonitorOf(n) == nullptr) CreateNewsMonitor(n);
     if (st.QuitAllowed) return;

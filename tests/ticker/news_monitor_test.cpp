@@ -295,6 +295,26 @@ TEST_F(BarWindowTest, MessagesOfTheBarsTable) {
   EXPECT_TRUE(bar->Bar().Thread->Pause[kPausePointerRest]);
 }
 
+TEST_F(BarWindowTest, BarZerosNavigationKeysJumpHeadlinesOrSwitchSites) {
+  TNewsMonitor* bar = CreateNewsMonitor(0);
+  bar->SetHeadlines({" t ", "a", "b", "c", "d", "      "}, {"", "1", "2", "3", "4", ""});
+  TLightStr& t = *bar->LightStr1;
+  auto key = [&](int id) { platform::SendMessage(bar->Handle(), platform::WM_HOTKEY, static_cast<platform::WParam>(id), 0); };
+  t.SetCurrentLine(2);
+  key(3);  // the next headline, drawn at once
+  EXPECT_EQ(t.ShowIndex(), 3);
+  EXPECT_EQ(bar->DefinitionIndex(), 1);
+  key(4);  // back one
+  EXPECT_EQ(t.ShowIndex(), 2);
+  t.SetCurrentLine(4);  // the second-to-last line: the next site instead
+  key(3);
+  EXPECT_EQ(bar->DefinitionIndex(), 2);
+  key(2);  // previous site
+  EXPECT_EQ(bar->DefinitionIndex(), 1);
+  key(1);  // next site
+  EXPECT_EQ(bar->DefinitionIndex(), 2);
+}
+
 TEST_F(BarWindowTest, ScreenSaverHidesTheBarsAndHandsOverTheHeadlines) {
   TNewsMonitor* bar = CreateNewsMonitor(0);
   bar->SetHeadlines({SJ(" デモ "), SJ(" 一つ目 "), SJ("二つ目"), "      "}, {"a", "b", "c", ""});
