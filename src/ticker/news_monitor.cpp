@@ -153,6 +153,9 @@ TNewsMonitor::TNewsMonitor()
   autoHideTimer_ = new QTimer(this);
   connect(autoHideTimer_, &QTimer::timeout, this, [this] { AutoHideTimerTick(); });
   patrolClient_ = std::make_unique<PatrolClient>(*this);
+  screenSaverTimer_ = new QTimer(this);
+  screenSaverTimer_->setSingleShot(true);
+  connect(screenSaverTimer_, &QTimer::timeout, this, [this] { ScreenSaverTick(); });
   viewerTimer_ = new QTimer(this);
   connect(viewerTimer_, &QTimer::timeout, this, [this] { ViewerTimerTick(); });
   viewerDoneTimer_ = new QTimer(this);
@@ -1108,7 +1111,7 @@ void TNewsMonitor::FormClose() {
   barHeadlines(number_).Closing = true;
   SaveDockSizesAndName();
   for (QTimer* timer : {Timer1, Timer11, autoHideTimer_, browserPauseTimer_}) timer->stop();
-  for (QTimer* timer : {viewerTimer_, viewerDoneTimer_}) timer->stop();
+  for (QTimer* timer : {viewerTimer_, viewerDoneTimer_, screenSaverTimer_}) timer->stop();
   SaveBarSettings(number_, bar_->Slot(), Facts(), settings().NewsMonitorAutoMove);
   if (PatrolBar* model = PatrolModel()) {
     PageCheck()->Patrol().StopBar(number_);
@@ -1163,29 +1166,29 @@ void TNewsMonitor::ShowScreenSaverStart(bool oneBar) {
 
 void TNewsMonitor::ScreenSaverEnded(WParam showIndex) {
   if (!screenSaverHidden_) return;
-  auto deadline = std::make_shared<QElapsedTimer>();
-  deadline->start();
-  auto check = std::make_shared<std::function<void()>>();
-  QPointer<TNewsMonitor> self(this);
-  *check = [self, deadline, check, showIndex] {
-    if (!self || self->closed_) return;
-    // The work area comes back a moment after the screen saver ends.
-    QScreen* screen = self->ScreenOfBar();
-    const QRect work = screen ? screen->availableGeometry() : QRect();
-    const QRect was = self->beforeScreenSaver_;
-    const bool back = was.right() <= work.right() + 100 && was.bottom() <= work.bottom() + 100;
-    if (!back && deadline->elapsed() < 5000) {
-      QTimer::singleShot(100, self, *check);
-      return;
-    }
-    self->screenSaverHidden_ = false;
-    self->show();
-    self->ApplyReservation();
-    const int count = static_cast<int>(self->LightStr1->ShowStrings().size());
-    if (showIndex > 1 && static_cast<int>(showIndex) < count) self->LightStr1->SetShowIndex(static_cast<int>(showIndex));
-    if (self->bar_->Thread) self->bar_->Thread->Pause[kPauseScreenSaver] = false;
-  };
-  (*check)();
+  screenSaverShowIndex_ = showIndex;
+  screenSaverWait_.start();
+  ScreenSaverTick();
+}
+
+void TNewsMonitor::ScreenSaverTick() {
+  if (!screenSaverHidden_ || closed_) return;
+  // The work area comes back a moment after the screen saver ends.
+  QScreen* screen = ScreenOfBar();
+  const QRect work = screen ? screen->availableGeometry() : QRect();
+  const QRect was = beforeScreenSaver_;
+  const bool back = was.right() <= work.right() + 100 && was.bottom() <= work.bottom() + 100;
+  if (!back && screenSaverWait_.elapsed() < 5000) {
+    screenSaverTimer_->start(100);
+    return;
+  }
+  screenSaverHidden_ = false;
+  show();
+  ApplyReservation();
+  const int count = static_cast<int>(LightStr1->ShowStrings().size());
+  if (screenSaverShowIndex_ > 1 && static_cast<int>(screenSaverShowIndex_) < count)
+    LightStr1->SetShowIndex(static_cast<int>(screenSaverShowIndex_));
+  if (bar_->Thread) bar_->Thread->Pause[kPauseScreenSaver] = false;
 }
 
 // ---- Messages ----------------------------------------------------------------------------------

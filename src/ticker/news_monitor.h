@@ -5,6 +5,7 @@
 // window. It owns its ticker state (TickerBar), scroll thread, settings slot
 // and timers, and answers the bar's window messages. The rules it applies
 // live in bar_geometry, bar_settings and bar_definitions.
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
 #include <QRegion>
@@ -177,6 +178,7 @@ class TNewsMonitor : public QWidget {
   bool ViewerBusy() const;
   void ShowScreenSaverStart(bool oneBar);
   void ScreenSaverEnded(platform::WParam showIndex);
+  void ScreenSaverTick();
   void SaveDockSizesAndName();
   void PauseLayout(bool paused);
   const ColourSet* Set() const;
@@ -223,6 +225,9 @@ class TNewsMonitor : public QWidget {
   // Screen saver
   bool screenSaverHidden_ = false;
   QRect beforeScreenSaver_;
+  QTimer* screenSaverTimer_ = nullptr;
+  QElapsedTimer screenSaverWait_;
+  platform::WParam screenSaverShowIndex_ = 0;
   // Stacking hot key toggle
   bool inFront_ = true;
   platform::WindowHandle viewerWindow_ = 0;
