@@ -22,9 +22,9 @@
 #include "app/shell_hub.h"
 #include "definitions/default_set.h"
 #include "definitions/text_lists.h"
-#include "dialogs/definition_editing.h"
 #include "dialogs/definition_menu_ui.h"
 #include "dialogs/dialog_windows_ui.h"
+#include "interaction/bar_menu_ui.h"
 #include "mail/mail_files.h"
 #include "platform/file_io.h"
 #include "platform/file_types.h"
@@ -75,18 +75,11 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
   ports_->lists = std::make_unique<DefinitionLists>();
   ports_->news = MakeBarsNewsPort();
   ports_->dialogs = MakeDialogWindows();
-  // The dialogs and the bars meet through the main window, which sees both
-  // (calls installed before, by a test, stay).
-  EditorBarCalls before = InstallEditorBarCalls(
-      {[](int bar) { return BarWindowExists(bar); }, [](int bar) { SetCurrentBarNumber(bar); },
-       [](int bar) {
-         if (TNewsMonitor* window = NewsMonitorOf(bar)) window->ShowDefinition(window->DefinitionIndex());
-       },
-       [] { return false; }});
-  if (before.barExists)
-    InstallEditorBarCalls(std::move(before));
-  else
-    editorCallsInstalled_ = true;
+  // The bars' menus, and the bars as the definition editor and the imports see them.
+  BarMenuServices services;
+  services.optionsAvailable = [this] { return ports_->dialogs->OptionsAvailable(); };
+  services.colourEditorAvailable = [this] { return ports_->dialogs->ColourEditorAvailable(); };
+  barInteraction_ = std::make_unique<BarInteraction>(std::move(services));
   SetDroppedFilesHandler(HandleDroppedFiles);
   shell_ = std::make_unique<ShellHub>(this, Handle(), *ports_);
   shell_->SetExitHandler([this] { RequestExit(); });
@@ -94,7 +87,7 @@ TChirpels::TChirpels(StartOptions options) : options_(std::move(options)) {
 }
 
 TChirpels::~TChirpels() {
-  if (editorCallsInstalled_) InstallEditorBarCalls({});
+  barInteraction_.reset();
   SetPageCheck(nullptr);
   SetDroppedFilesHandler(nullptr);
 }

@@ -13,6 +13,7 @@
 
 namespace lumetra {
 
+class BarInteraction;
 class ShellHub;
 class THttpCheck;
 
@@ -73,7 +74,7 @@ class TChirpels : public QWidget {
   std::unique_ptr<THttpCheck> pageCheck_;
   bool pageCheckCreated_ = false;  // the deferred start-up has reached the bars
   bool closed_ = false;
-  bool editorCallsInstalled_ = false;
+  std::unique_ptr<BarInteraction> barInteraction_;
 };
 
 }  // namespace lumetra

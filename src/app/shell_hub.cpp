@@ -378,7 +378,10 @@ std::optional<LResult> ShellHub::HandleMessage(uint32_t msg, WParam wParam, LPar
       const int colour = lParam >= 0 && lParam < ports_.lists->ColourSetCount() ? static_cast<int>(lParam) : 0;
       bars()[bar].ColourSet = colour;
       bars()[bar].ColourSetName = ports_.lists->ColourSetName(colour);
+      const bool existed = ports_.news->Bar(bar) != 0;
       ports_.news->OpenBar(bar);
+      // A bar that was open already takes the set now; a new one starts with it.
+      if (existed) ports_.news->ReapplyColourSet(bar);
       return 0;
     }
     case UM_TRAYRETRY: {

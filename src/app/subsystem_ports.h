@@ -45,6 +45,9 @@ class NewsPort {
   // Creates the page-check window if needed, then brings bar `number` to
   // the front, or creates it from its slot in the bar table.
   virtual void OpenBar(int number) = 0;
+  // The bar's colour-set slot was changed (menu choice, import): an open bar
+  // shows it at once.
+  virtual void ReapplyColourSet(int /*number*/) {}
   virtual void ToggleBarsOffScreen() = 0;  // hide every bar off screen, or bring them back
   virtual void SetBarsEnabled(bool enabled) = 0;
   virtual void StartBar0BrowserPause() = 0;
@@ -98,6 +101,7 @@ class DialogsPort {
   // false, opening nothing, when there is no editor.
   virtual bool EditDefinition(int index) = 0;
   virtual void OpenColourEditor(int bar) = 0;  // brings it forward when open
+  virtual bool ColourEditorAvailable() const { return false; }
 };
 
 // Clock synchronisation through its helper program.

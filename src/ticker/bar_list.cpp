@@ -97,6 +97,9 @@ class BarsPort final : public NewsPort {
     }
     CreateNewsMonitor(number);
   }
+  void ReapplyColourSet(int number) override {
+    if (TNewsMonitor* bar = NewsMonitorOf(number)) bar->ReapplyColourSet();
+  }
   void ToggleBarsOffScreen() override { lumetra::ToggleBarsOffScreen(); }
   void SetBarsEnabled(bool enabled) override {
     for (int i = 0; i < kBarCount; ++i)
@@ -140,12 +143,27 @@ void RegisterNewsMonitor(int number, TNewsMonitor* window) {
   if (number >= 0 && number < kBarCount) g_bars[static_cast<size_t>(number)] = window;
 }
 
+namespace {
+std::function<void(TNewsMonitor&)>& CreatedHandler() {
+  static std::function<void(TNewsMonitor&)> handler;
+  return handler;
+}
+}  // namespace
+
+std::function<void(TNewsMonitor&)> SetBarCreatedHandler(std::function<void(TNewsMonitor&)> handler) {
+  std::function<void(TNewsMonitor&)> previous = std::move(CreatedHandler());
+  CreatedHandler() = std::move(handler);
+  return previous;
+}
+
 TNewsMonitor* CreateNewsMonitor(int number) {
   if (number < 0 || number >= kBarCount) return nullptr;
   if (TNewsMonitor* bar = NewsMonitorOf(number)) return bar;
   SetCurrentBarNumber(number);
   auto* bar = new TNewsMonitor;
-  return bar->Closed() ? nullptr : bar;
+  if (bar->Closed()) return nullptr;
+  if (CreatedHandler()) CreatedHandler()(*bar);
+  return bar;
 }
 
 void CloseAllBars() {

@@ -29,6 +29,9 @@ BarsView CurrentBarsView();
 // Makes `number` the current bar and creates its window (nothing when it
 // exists already); returns the window.
 TNewsMonitor* CreateNewsMonitor(int number);
+// Called with every bar window just created (the pointer and menu layer
+// plugs in here); returns the previous handler.
+std::function<void(TNewsMonitor&)> SetBarCreatedHandler(std::function<void(TNewsMonitor&)> handler);
 // Closes bars 0 ... 5 in order, each saving its settings (shutdown).
 void CloseAllBars();
 

@@ -19,6 +19,7 @@
 #include <cmath>
 
 #include "app/app_state.h"
+#include "app/browser_launcher.h"
 #include "app/hotkey_table.h"
 #include "app/main_window_calls.h"
 #include "app/messages.h"
@@ -135,6 +136,7 @@ TNewsMonitor::TNewsMonitor()
   LightStr1->OnShowActive = [this](TLightStr*, bool active) {
     if (bar_->Thread) bar_->Thread->Running = active ? 1 : 0;
   };
+  LightStr1->OnLineNext = [this](TLightStr*, int index) { OnLineNext(index); };
   Panel1 = new QWidget(this);
   Panel1->setAutoFillBackground(true);
   QPalette white = Panel1->palette();
@@ -161,6 +163,13 @@ TNewsMonitor::TNewsMonitor()
   viewerDoneTimer_ = new QTimer(this);
   viewerDoneTimer_->setInterval(1000);
   connect(viewerDoneTimer_, &QTimer::timeout, this, [this] { ViewerDoneTick(); });
+  Timer2 = new QTimer(this);
+  connect(Timer2, &QTimer::timeout, this, [this] { Timer2Tick(); });
+  Timer4 = new QTimer(this);
+  Timer4->setSingleShot(true);
+  Timer4->setInterval(kPointerRestMs);
+  connect(Timer4, &QTimer::timeout, this, [this] { Timer4Tick(); });
+  setMouseTracking(true);
   browserPauseTimer_ = new QTimer(this);
   browserPauseTimer_->setInterval(800);
   connect(browserPauseTimer_, &QTimer::timeout, this, [this] {
@@ -570,6 +579,30 @@ void TNewsMonitor::RestartTicker() {
   if (bar_->Thread) bar_->Thread->Running = t.ShowActive() ? 1 : 0;
 }
 
+void TNewsMonitor::ReapplyColourSet() {
+  if (closing_ || closed_) return;
+  const bool wasLed = bar_->Style == 0;
+  ApplyColourSet(*bar_);
+  const bool led = bar_->Style == 0;
+  if (wasLed != led) ChangeLedStyle(bar_->Slot(), led);
+  TaskBarModeToEdge();
+  Relayout();
+  UpDateBarcl();
+  RestartTicker();
+  update();
+}
+
+void TNewsMonitor::OnLineNext(int index) {
+  if (!bar_->LayoutInProgress) LightStr1->SetLightColor(HeadlineColour(index, bar_->NewsColour1, bar_->NewsColour2));
+  // A round is over when the lines start again from the title.
+  const bool roundDone = index == 0 && lastLineIndex_ > 0;
+  lastLineIndex_ = index;
+  if (moveOnAfterRound_ && roundDone) platform::PostMessage(Handle(), UM_BARNAVIGATE, 1, 0);
+  TIPlist5& list = NewsList();
+  const int shown = DefinitionIndex();
+  if (shown >= 0 && shown < list.Count && list[shown].HasNew) list[shown].Seen = 1;
+}
+
 void TNewsMonitor::ChoosePlacementItem(int placement) {
   BarSlot& s = bar_->Slot();
   const int chosen = ChoosePlacement(s.Placement, placement, FixedSkin());
@@ -794,24 +827,190 @@ void TNewsMonitor::EndDrag(QPoint global) {
 
 void TNewsMonitor::mousePressEvent(QMouseEvent* event) {
   const QPoint global = event->globalPosition().toPoint();
-  if (event->button() == Qt::LeftButton) {
-    BeginDrag(HitTest(event->position().toPoint()), global);
-  } else if (event->button() == Qt::RightButton && PopupMenuRequested) {
-    PopupMenuRequested(*this, global);
+  CancelReadAhead();
+  if (event->button() == Qt::RightButton) {
+    if (PopupMenuRequested) PopupMenuRequested(*this, global);
+    return;
   }
+  if (event->button() != Qt::LeftButton) return;
+  // The user takes hold of the bar: it stays where it dodged to.
+  if (Timer2->isActive()) {
+    Timer2->stop();
+    autoMove_.Set(0);
+  }
+  BeginDrag(HitTest(event->position().toPoint()), global);
+  if (settings().NewsSingleClick) singleClick_.Press(global);
 }
 
 void TNewsMonitor::mouseMoveEvent(QMouseEvent* event) {
-  if (dragging_) ContinueDrag(event->globalPosition().toPoint());
+  const QPoint global = event->globalPosition().toPoint();
+  if (dragging_) {
+    ContinueDrag(global);
+    return;
+  }
+  PointerMove(event->position().toPoint(), global, event->modifiers());
 }
 
 void TNewsMonitor::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && dragging_) EndDrag(event->globalPosition().toPoint());
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint global = event->globalPosition().toPoint();
+  const bool dragged = dragging_ && dragMoved_;
+  if (dragging_) EndDrag(global);
+  if (settings().NewsSingleClick && singleClick_.Release(global, dragged)) OpenUnderPointer(global);
 }
 
 void TNewsMonitor::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && HeadlineOpenRequested)
-    HeadlineOpenRequested(*this, event->globalPosition().toPoint());
+  CancelReadAhead();
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint global = event->globalPosition().toPoint();
+  // In single-click mode the first click opened the headline already.
+  if (settings().NewsSingleClick) return;
+  const UrlHit hit = UrlAt(global);
+  const auto& lines = LightStr1->ShowStrings();
+  if (!hit.url.empty())
+    OpenHeadline(hit.url, hit.index >= 0 && hit.index < static_cast<int>(lines.size()) ? lines[hit.index] : std::string());
+}
+
+void TNewsMonitor::PointerMove(QPoint local, QPoint global, Qt::KeyboardModifiers modifiers) {
+  const Settings& set = settings();
+  // Auto-move: a floating bar steps aside from a pointer sweeping over it.
+  if (set.NewsMonitorAutoMove && !bar_->Docked() && !Timer2->isActive() &&
+      autoMove_.Move(TickerClockMs(), modifiers & Qt::ShiftModifier, std::max(1, set.AutoMoveLimit))) {
+    DodgePointer();
+    return;
+  }
+  if (std::optional<PointerShape> sizing = SizingShape(HitTest(local))) {
+    SetPointerShape(*sizing);
+    return;
+  }
+  TIPlist5& list = NewsList();
+  const int shown = DefinitionIndex();
+  const bool valid = shown >= 0 && shown < list.Count;
+  const std::string name = valid ? FieldText(list[shown].Title) : std::string();
+  const UrlHit hit = UrlAt(global);
+  SetHint(platform::SjisToQString(PointerHint(name, hit)));
+  if (hit.url.empty()) {
+    SetPointerShape(PointerShape::Arrow);
+    return;
+  }
+  SetPointerShape(PointerShape::Hand);
+  const bool weather = valid && list[shown].Category == kCategoryWeather;
+  if (set.PopupURL && ReadAhead.arm && hit.url != lastPointedUrl_ && hit.url != lastClickedUrl_ && !weather) {
+    const auto& lines = LightStr1->ShowStrings();
+    ReadAhead.arm(*this, hit.url,
+                  hit.index >= 0 && hit.index < static_cast<int>(lines.size()) ? lines[hit.index] : std::string());
+  }
+  lastPointedUrl_ = hit.url;
+  Timer4->start();
+}
+
+void TNewsMonitor::SetPointerShape(PointerShape shape) {
+  Qt::CursorShape wanted = Qt::ArrowCursor;
+  switch (shape) {
+    case PointerShape::Arrow: wanted = Qt::ArrowCursor; break;
+    case PointerShape::Hand: wanted = Qt::PointingHandCursor; break;
+    case PointerShape::SizeDiagonal: wanted = Qt::SizeFDiagCursor; break;
+    case PointerShape::SizeAntiDiagonal: wanted = Qt::SizeBDiagCursor; break;
+    case PointerShape::SizeHorizontal: wanted = Qt::SizeHorCursor; break;
+    case PointerShape::SizeVertical: wanted = Qt::SizeVerCursor; break;
+  }
+  // The ticker covers most of the bar; both show the same pointer.
+  if (cursor().shape() != wanted) setCursor(wanted);
+  if (LightStr1->cursor().shape() != wanted) LightStr1->setCursor(wanted);
+}
+
+void TNewsMonitor::SetHint(const QString& hint) {
+  if (hint == hint_) return;
+  hint_ = hint;
+  setToolTip(hint);
+  LightStr1->setToolTip(hint);
+}
+
+QString TNewsMonitor::Hint() const { return hint_; }
+
+UrlHit TNewsMonitor::UrlAt(QPoint global) const {
+  const TLightStr& t = *LightStr1;
+  UrlAtInput in;
+  in.weeklyTable = bar_->WeeklyTable;
+  // Colour sets carry no link of their own, so a skin never answers for itself.
+  in.point = mapFromGlobal(global);
+  const QPoint onTicker = t.mapFromGlobal(global);
+  in.along = t.IsVertical() ? onTicker.y() : onTicker.x();
+  in.lineAt = [&t](int along) { return t.LineAt(along); };
+  in.links = &links_;
+  return lumetra::UrlAt(in);
+}
+
+UrlHit TNewsMonitor::UrlAlong(QPoint global) const {
+  const TLightStr& t = *LightStr1;
+  const QPoint middle = t.mapToGlobal(QPoint(t.width() / 2, t.height() / 2));
+  return UrlAt(t.IsVertical() ? QPoint(middle.x(), global.y()) : QPoint(global.x(), middle.y()));
+}
+
+void TNewsMonitor::OpenUnderPointer(QPoint global) {
+  const UrlHit hit = UrlAt(global);
+  if (hit.url.empty() || !singleClick_.MayOpen(hit.url, TickerClockMs())) return;
+  const auto& lines = LightStr1->ShowStrings();
+  OpenHeadline(hit.url, hit.index >= 0 && hit.index < static_cast<int>(lines.size()) ? lines[hit.index] : std::string());
+}
+
+void TNewsMonitor::OpenHeadline(const std::string& url, const std::string& headline, std::optional<int> definition) {
+  if (url.empty()) return;
+  RememberOpened(opened_, url, headline);
+  lastClickedUrl_ = url;
+  OpenUrl(url, true, definition.value_or(DefinitionIndex()));
+}
+
+void TNewsMonitor::CancelReadAhead() {
+  if (ReadAhead.cancel) ReadAhead.cancel(*this);
+}
+
+void TNewsMonitor::Timer4Tick() {
+  const QPoint pos = QCursor::pos();
+  // A press that rests where it was made opens its headline, unless the
+  // button is still held (a drag may follow) or its release opened it.
+  if (settings().NewsSingleClick && !(QGuiApplication::mouseButtons() & Qt::LeftButton) && singleClick_.Rest(pos)) {
+    singleClick_.Forget();
+    OpenUnderPointer(pos);
+  }
+  if (bar_->Thread && bar_->Thread->Pause[kPausePointerRest]) {
+    if (geometry().contains(pos))
+      Timer4->start();
+    else
+      bar_->Thread->Pause[kPausePointerRest] = false;
+  }
+}
+
+bool TNewsMonitor::Dodging() const { return Timer2->isActive(); }
+
+void TNewsMonitor::DodgePointer() {
+  beforeDodge_ = geometry();
+  if (bar_->Slot().Hidden) {
+    dodgeHidden_ = true;
+    hide();
+  } else {
+    QScreen* screen = ScreenOfBar();
+    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    move(DodgeRect(beforeDodge_, work).topLeft());
+  }
+  autoMove_.Set(3);
+  Timer2->start(AutoMoveReturnInterval(std::max(1, settings().AutoMoveLimit)));
+}
+
+void TNewsMonitor::Timer2Tick() {
+  if (AutoMoveReturnTick(autoMove_, beforeDodge_, QCursor::pos())) EndDodge();
+}
+
+void TNewsMonitor::EndDodge() {
+  if (!Timer2->isActive()) return;
+  Timer2->stop();
+  autoMove_.Set(0);
+  if (dodgeHidden_) {
+    dodgeHidden_ = false;
+    show();
+  } else {
+    move(beforeDodge_.topLeft());
+  }
 }
 
 bool TNewsMonitor::eventFilter(QObject* watched, QEvent* event) {
@@ -907,6 +1106,7 @@ void TNewsMonitor::ShowDefinition(int index) {
     model->definition = index;
     if (number_ != 0) model->startIndex = index;
   }
+  shownDefinition_ = index;
   ParseDefinition(index, false);
 }
 
@@ -993,6 +1193,7 @@ void TNewsMonitor::SetHeadlines(std::vector<std::string> lines, std::vector<std:
   LightStr1->StopShow();
   LightStr1->SetShowStrings(std::move(lines));
   links_ = std::move(links);
+  lastLineIndex_ = -1;
   RestartTicker();
 }
 
@@ -1110,7 +1311,9 @@ void TNewsMonitor::FormClose() {
   closing_ = true;
   barHeadlines(number_).Closing = true;
   SaveDockSizesAndName();
-  for (QTimer* timer : {Timer1, Timer11, autoHideTimer_, browserPauseTimer_}) timer->stop();
+  // A bar that dodged the pointer is saved where it belongs.
+  EndDodge();
+  for (QTimer* timer : {Timer1, Timer11, autoHideTimer_, browserPauseTimer_, Timer4}) timer->stop();
   for (QTimer* timer : {viewerTimer_, viewerDoneTimer_, screenSaverTimer_}) timer->stop();
   SaveBarSettings(number_, bar_->Slot(), Facts(), settings().NewsMonitorAutoMove);
   if (PatrolBar* model = PatrolModel()) {
@@ -1216,14 +1419,14 @@ LResult TNewsMonitor::WndProc(uint32_t msg, WParam wParam, LParam lParam) {
         case 3:
         case 4: {
           const bool next = wParam == 3;
-          const int index = t.ShowIndex();
-          if (next ? index >= count - 2 : index < 2) {
+          const HeadlineJump jump = JumpHeadline(t.ShowIndex(), count, next);
+          if (jump.switchSite) {
             NewsChange(next ? 1 : 0);
             break;
           }
           // The wanted headline is drawn next, at once.
           t.StopShow();
-          t.SetCurrentLine((next ? index + 1 : index - 1) - 1);
+          t.SetCurrentLine(jump.target - 1);
           t.Relayout();
           t.StartShow();
           RenderNextLine(*bar_, t);
@@ -1259,7 +1462,9 @@ LResult TNewsMonitor::WndProc(uint32_t msg, WParam wParam, LParam lParam) {
     }
     case UM_BARSTEP1: list.CheckDate = Today(); return 0;
     case UM_BARSTEP3:
+      // Held while the pointer rests on the bar; the rest timer lets go.
       if (bar_->Thread) bar_->Thread->Pause[kPausePointerRest] = true;
+      Timer4->start();
       return 0;
     case UM_BARNAVIGATE:
       if (lParam == 2)

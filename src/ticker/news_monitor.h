@@ -10,12 +10,14 @@
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "definitions/colour_sets.h"
+#include "interaction/pointer_rules.h"
 #include "platform/message_port.h"
 #include "ticker/bar_geometry.h"
 #include "ticker/bar_settings.h"
@@ -73,6 +75,11 @@ class TNewsMonitor : public QWidget {
   void SetAlpha(int alpha);
   // Rebuilds the ticker and draws the current headline again.
   void RestartTicker();
+  // The slot's colour set (chosen, edited or imported) is applied anew: the
+  // dock sizes follow a switch into or out of the LED board, a fixed-size
+  // skin floats, and the ticker is rebuilt.
+  void ReapplyColourSet();
+  bool FixedSkin() const;
 
   // --- Definitions and headlines -----------------------------------------------
   // Shows definition `index` (bar 0 moves the list's CurrentIndex).
@@ -87,6 +94,14 @@ class TNewsMonitor : public QWidget {
   // The page cache of definition `index` is parsed: for the display
   // (`background` false) or, bar 0 only, for the keyword watch.
   void ParseDefinition(int index, bool background);
+  // The definition whose headlines the strip shows (-1: none yet).
+  int ShownDefinition() const { return shownDefinition_; }
+  // Line change (the renderer, before it draws line `index`): headlines
+  // alternate between the set's two news colours; after a whole round a bar
+  // asked to move on switches to the next site; the site counts as seen.
+  void OnLineNext(int index);
+  // Whether the bar moves on to the next site after each round of headlines.
+  void SetMoveOnAfterRound(bool on) { moveOnAfterRound_ = on; }
   // Message 1230: the headlines of every patrolled definition again.
   void RecollectPatrolled();
   // Asks the patrol to fetch the bar's own definition now.
@@ -94,7 +109,30 @@ class TNewsMonitor : public QWidget {
   // The bar's model in the patrol (nullptr without a page-check window).
   PatrolBar* PatrolModel() const;
 
-  // --- Pointer: the pointer/menu layer calls these ---------------------------
+  // --- Pointer --------------------------------------------------------------
+  // The headline and address under a screen point.
+  UrlHit UrlAt(QPoint global) const;
+  // The same for the point's coordinate along the strip alone (the across
+  // coordinate taken from the ticker's middle).
+  UrlHit UrlAlong(QPoint global) const;
+  // Opens an address in the browser and remembers it with its headline.
+  // `definition`: the definition it belongs to (default: the bar's own).
+  void OpenHeadline(const std::string& url, const std::string& headline = {}, std::optional<int> definition = {});
+  // What the bar opened, newest first.
+  const std::deque<OpenedHeadline>& Opened() const { return opened_; }
+  // The hint the pointer shows over the ticker now.
+  QString Hint() const;
+  // Where the read-ahead popup (and the picture popup) plug in: armed when
+  // the pointer comes to rest on a new address, cancelled by any press.
+  struct PointerRestHooks {
+    std::function<void(TNewsMonitor&, const std::string& url, const std::string& headline)> arm;
+    std::function<void(TNewsMonitor&)> cancel;
+  };
+  PointerRestHooks ReadAhead;
+  // The auto-move dodge is in effect (the bar left its place, or hid).
+  bool Dodging() const;
+
+  // --- Dragging and the menu -------------------------------------------------
   // Moves or sizes the bar as its frame was grabbed with hit code `hit` at
   // the screen point; the drag runs until ContinueDrag/EndDrag say otherwise.
   void BeginDrag(int hit, QPoint global);
@@ -104,9 +142,8 @@ class TNewsMonitor : public QWidget {
   // WM_NCHITTEST for a point in bar coordinates (docked bars size only from
   // their inner edge).
   int HitTest(QPoint local) const;
-  // Until the pointer/menu layer plugs in: right press, double click.
+  // The popup menu (interaction/bar_menu_ui), asked for by a right press.
   std::function<void(TNewsMonitor&, QPoint global)> PopupMenuRequested;
-  std::function<void(TNewsMonitor&, QPoint global)> HeadlineOpenRequested;
 
   // --- Hide-all slide (driven by the bar list) ---------------------------------
   bool Sliding() const { return sliding_; }
@@ -182,8 +219,16 @@ class TNewsMonitor : public QWidget {
   void SaveDockSizesAndName();
   void PauseLayout(bool paused);
   const ColourSet* Set() const;
-  bool FixedSkin() const;
   bool SkinLook() const;
+  void PointerMove(QPoint local, QPoint global, Qt::KeyboardModifiers modifiers);
+  void SetPointerShape(PointerShape shape);
+  void SetHint(const QString& hint);
+  void OpenUnderPointer(QPoint global);
+  void CancelReadAhead();
+  void DodgePointer();
+  void Timer2Tick();
+  void Timer4Tick();
+  void EndDodge();
 
   const int number_;
   std::unique_ptr<TickerBar> bar_;
@@ -238,6 +283,20 @@ class TNewsMonitor : public QWidget {
   QTimer* viewerDoneTimer_ = nullptr;
   class PatrolClient;
   std::unique_ptr<PatrolClient> patrolClient_;
+  // Pointer
+  QTimer* Timer2 = nullptr;  // auto-move return
+  QTimer* Timer4 = nullptr;  // pointer rest
+  AutoMoveCounter autoMove_;
+  QRect beforeDodge_;
+  bool dodgeHidden_ = false;
+  SingleClickOpener singleClick_;
+  std::string lastPointedUrl_;
+  std::string lastClickedUrl_;
+  std::deque<OpenedHeadline> opened_;
+  QString hint_;
+  int shownDefinition_ = -1;
+  bool moveOnAfterRound_ = false;
+  int lastLineIndex_ = -1;
   QRect regionMaskSize_;
   QRegion skinRegion_;  // a region skin's shape
   QRect timer1Last_;
