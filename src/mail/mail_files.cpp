@@ -87,26 +87,7 @@ std::string ScramblePassword(std::string_view text, std::string_view key) {
   return out;
 }
 
-MailAccount& TIPlist4::Item(int index) {
-  const int before = Capacity();
-  MailAccount& a = RecordList::Item(index);
-  if (Capacity() > before) InitNew(before);
-  return a;
-}
-
-void TIPlist4::InitNew(int from) {
-  for (int i = from; i < Capacity(); ++i) records_[static_cast<size_t>(i)] = InitialAccount();
-}
-
-void TIPlist4::InitAccount(int index) { Item(index) = InitialAccount(); }
-
-int TIPlist4::Append(const MailAccount& account) {
-  if (Count < 0) Count = 0;
-  Item(Count) = account;
-  ++Count;
-  InitAccount(Count);
-  return Count - 1;
-}
+TIPlist4::TIPlist4() : RecordList(InitialAccount()) {}
 
 FileLoad TIPlist4::LoadAccounts(const std::string& path) {
   Count = 0;
@@ -147,26 +128,7 @@ std::string TIPlist4::ShownName(int index) {
   return name.empty() ? FieldText(a.Server) : name;
 }
 
-MailRecord& TMaillist::Item(int index) {
-  const int before = Capacity();
-  MailRecord& m = RecordList::Item(index);
-  if (Capacity() > before) InitNew(before);
-  return m;
-}
-
-void TMaillist::InitNew(int from) {
-  for (int i = from; i < Capacity(); ++i) records_[static_cast<size_t>(i)] = InitialMail();
-}
-
-void TMaillist::InitMail(int index) { Item(index) = InitialMail(); }
-
-int TMaillist::Append(const MailRecord& mail) {
-  if (Count < 0) Count = 0;
-  Item(Count) = mail;
-  ++Count;
-  InitMail(Count);
-  return Count - 1;
-}
+TMaillist::TMaillist() : RecordList(InitialMail()) {}
 
 FileLoad TMaillist::LoadMailList(const std::string& path) {
   Count = 0;

@@ -112,11 +112,9 @@ enum class FileLoad { Loaded, Missing, Refused };
 // initialises the next one.
 class TIPlist4 : public platform::RecordList<MailAccount> {
  public:
-  TIPlist4() { InitNew(0); }
-  MailAccount& Item(int index);
-  MailAccount& operator[](int index) { return Item(index); }
-  void InitAccount(int index);
-  int Append(const MailAccount& account);
+  TIPlist4();
+  void InitAccount(int index) { InitRecord(index); }
+  int Append(const MailAccount& account) { return AppendRecord(account); }
 
   // A missing file leaves the list empty; a version of 208 or more is refused
   // (empty list). Records the file does not hold completely are not counted.
@@ -125,24 +123,16 @@ class TIPlist4 : public platform::RecordList<MailAccount> {
 
   // The name messages show for an account: its display name, else its server.
   std::string ShownName(int index);
-
- private:
-  void InitNew(int from);
 };
 
 class TMaillist : public platform::RecordList<MailRecord> {
  public:
-  TMaillist() { InitNew(0); }
-  MailRecord& Item(int index);
-  MailRecord& operator[](int index) { return Item(index); }
-  void InitMail(int index);
-  int Append(const MailRecord& mail);
+  TMaillist();
+  void InitMail(int index) { InitRecord(index); }
+  int Append(const MailRecord& mail) { return AppendRecord(mail); }
 
   FileLoad LoadMailList(const std::string& path);
   bool SaveMailList(const std::string& path);
-
- private:
-  void InitNew(int from);
 };
 
 TIPlist4& MailAccounts();

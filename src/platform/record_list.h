@@ -18,7 +18,9 @@ class RecordList {
   // must not make the list allocate without bound.
   static constexpr int kMaxSpareIndex = 65535;
 
-  RecordList() : records_(8) {}
+  // New slots are copies of `initial` (zero-filled by default), so a record
+  // never holds stale memory.
+  explicit RecordList(const Record& initial = Record{}) : initial_(initial), records_(8, initial) {}
 
   int Count = 0;
 
@@ -34,13 +36,25 @@ class RecordList {
 
   int Capacity() const { return static_cast<int>(records_.size()); }
 
+  // Resets a slot to the initial record.
+  void InitRecord(int index) { Item(index) = initial_; }
+
+  // Fills the spare slot at Count, counts it and initialises the next spare.
+  int AppendRecord(const Record& record) {
+    if (Count < 0) Count = 0;
+    Item(Count) = record;
+    ++Count;
+    InitRecord(Count);
+    return Count - 1;
+  }
+
  protected:
-  // New storage is zero-filled, so a record never holds stale memory.
   void Resize(size_t records) {
-    records_.resize(records);
+    records_.resize(records, initial_);
     records_.shrink_to_fit();
   }
 
+  Record initial_;
   std::vector<Record> records_;
 };
 
