@@ -219,7 +219,10 @@ bool TNewsMonitor::eventFilter(QObject* watched, QEvent* event) {
       auto* mouse = static_cast<QMouseEvent*>(event);
       const QPointF local = LightStr1->mapTo(this, mouse->position().toPoint());
       QMouseEvent mapped(mouse->type(), local, mouse->globalPosition(), mouse->button(), mouse->buttons(),
-                         mouse->modifiers());
+                         mouse->modifiers(), mouse->pointingDevice());
+      // The device remembers each press's time from the events made for it:
+      // without the original's time a second press never makes a double click.
+      mapped.setTimestamp(mouse->timestamp());
       QCoreApplication::sendEvent(this, &mapped);
       return true;
     }
