@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <cctype>
 
 #include "app/messages.h"
 #include "bar_window_support.h"
@@ -314,6 +315,76 @@ TEST_F(BarWindowTest, BarZerosNavigationKeysJumpHeadlinesOrSwitchSites) {
   key(1);  // next site
   EXPECT_EQ(bar->DefinitionIndex(), 2);
 }
+
+// NewsChange with real bars: which definitions the other open bars hold
+// comes from the windows themselves.
+struct NewsChangeCase {
+  const char* what;
+  int from;  // bar 0's definition before the step
+  int direction;
+  std::vector<std::pair<int, int>> others;  // bar, the definition it shows
+  std::vector<int> closed;                  // of those, bars closed again
+  std::vector<int> unpatrolled;
+  int search;  // a search definition (-1: none)
+  int expected;
+};
+
+class NewsChangeOfBars : public BarWindowTest, public ::testing::WithParamInterface<NewsChangeCase> {};
+
+TEST_P(NewsChangeOfBars, BarZeroStepsToAnAvailablePatrolledSiteTheOthersKeepTheirs) {
+  const NewsChangeCase& c = GetParam();
+  NewsDefinition extra = NewsList()[3];
+  SetFieldText(extra.Title, SJ("ニュース四"));
+  NewsList().Append(extra);  // five definitions, all patrolled
+  for (int i : c.unpatrolled) NewsList()[i].Patrol = 0;
+  if (c.search >= 0) NewsList()[c.search].Category = kCategorySearch;
+  for (const auto& [number, definition] : c.others) {
+    bars()[number].Definition = definition;
+    ASSERT_EQ(CreateNewsMonitor(number)->DefinitionIndex(), definition);
+  }
+  for (int number : c.closed) NewsMonitorOf(number)->FormClose();
+  TNewsMonitor* bar0 = CreateNewsMonitor(0);
+  bar0->ShowDefinition(c.from);
+  ASSERT_EQ(NewsList().CurrentIndex, c.from);
+
+  bar0->NewsChange(c.direction);
+  EXPECT_EQ(bar0->DefinitionIndex(), c.expected);
+  EXPECT_EQ(NewsList().CurrentIndex, c.expected);
+  EXPECT_EQ(bar0->ShownDefinition(), c.expected);
+  ASSERT_FALSE(bar0->LightStr1->ShowStrings().empty());
+  EXPECT_EQ(bar0->LightStr1->ShowStrings()[0], " " + FieldText(NewsList()[c.expected].Title) + " ");
+  // The other bars show their own definition again, whatever the direction.
+  for (const auto& [number, definition] : c.others) {
+    TNewsMonitor* other = NewsMonitorOf(number);
+    if (!other) continue;
+    EXPECT_EQ(other->DefinitionIndex(), definition) << "bar " << number;
+    other->NewsChange(c.direction);
+    EXPECT_EQ(other->DefinitionIndex(), definition) << "bar " << number;
+    EXPECT_EQ(other->ShownDefinition(), definition) << "bar " << number;
+    EXPECT_EQ(NewsList().CurrentIndex, c.expected) << "bar " << number << " moved bar 0";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NewsChangeOfBars,
+    ::testing::Values(
+        NewsChangeCase{"next", 1, 1, {}, {}, {}, -1, 2},
+        NewsChangeCase{"past the site another bar shows", 1, 1, {{2, 2}}, {}, {}, -1, 3},
+        NewsChangeCase{"back past it", 3, 0, {{2, 2}}, {}, {}, -1, 1},
+        NewsChangeCase{"past unpatrolled sites", 1, 1, {}, {}, {2, 3}, -1, 4},
+        NewsChangeCase{"round past the end", 4, 1, {}, {}, {}, -1, 0},
+        NewsChangeCase{"round past the start", 0, 0, {}, {}, {}, -1, 4},
+        NewsChangeCase{"round, skipping on both passes", 4, 1, {{1, 1}, {3, 2}}, {}, {0}, -1, 3},
+        NewsChangeCase{"a search definition stays available", 1, 1, {{2, 2}}, {}, {}, 2, 2},
+        NewsChangeCase{"a closed bar holds nothing", 1, 1, {{2, 2}}, {2}, {}, -1, 2},
+        NewsChangeCase{"only its own site is left", 2, 1, {{1, 1}, {3, 3}, {4, 4}}, {}, {0}, -1, 2},
+        NewsChangeCase{"nothing qualifies: the list's current one", 3, 0, {{2, 2}}, {}, {0, 1, 3, 4}, -1, 3}),
+    [](const ::testing::TestParamInfo<NewsChangeCase>& info) {
+      std::string name;
+      for (const char* p = info.param.what; *p; ++p)
+        if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
+      return name;
+    });
 
 TEST_F(BarWindowTest, ScreenSaverHidesTheBarsAndHandsOverTheHeadlines) {
   TNewsMonitor* bar = CreateNewsMonitor(0);
