@@ -10,15 +10,12 @@
 #include "app/subsystem_ports.h"
 #include "bar_window_support.h"
 #include "platform/process_launcher.h"
-#include "ticker/light_str.h"
-#include "ticker/scroll_thread.h"
-#include "ticker/ticker_bar.h"
 
 namespace lumetra {
 namespace {
 
+using test::HeadlineOnStrip;
 using test::Pump;
-using test::PumpUntil;
 
 class BarPointer : public test::BarWindowTest {
  protected:
@@ -34,33 +31,6 @@ class BarPointer : public test::BarWindowTest {
     BarWindowTest::TearDown();
     platform::SetLaunchInterceptor(std::move(previous));
     InstallBrowserLauncher(nullptr);
-  }
-
-  // Bar 0 scrolls these headlines until headline `index` lies wholly on the
-  // strip, and then holds still; the screen point in the headline's middle.
-  QPoint HeadlineOnStrip(TNewsMonitor* bar, int index) {
-    TLightStr& t = *bar->LightStr1;
-    int from = 0, to = 0;
-    auto onStrip = [&] {
-      const LineTable& lines = t.Lines;
-      for (int k = 0; k < lines.LineCount; ++k) {
-        if (lines.LineIndexes[k] != index) continue;
-        from = k == 0 ? 0 : lines.LineEnds[k - 1];
-        to = lines.LineEnds[k];
-        return k > 0 && to < t.Length();
-      }
-      return false;
-    };
-    if (!PumpUntil(onStrip, 20000)) {
-      ADD_FAILURE() << "headline " << index << " never came onto the strip";
-      return {};
-    }
-    bar->Bar().Thread->Pause[kPauseDialog] = true;
-    Pump(50);
-    EXPECT_TRUE(onStrip());
-    const QPoint middle((from + to) / 2, t.height() / 2);
-    EXPECT_EQ(t.LineAt(middle.x()), index);
-    return t.mapToGlobal(middle);
   }
 
   struct NoKeys : KeyboardState {

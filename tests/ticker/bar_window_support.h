@@ -1,11 +1,12 @@
 #pragma once
 // Bar window tests: a clean registry, data folder, settings, bar table and
-// lists (three patrolled definitions, the preset colour sets), and closing
-// every bar afterwards.
+// lists (four patrolled definitions, the preset colour sets), and closing
+// every bar afterwards; a headline held still on the strip for the pointer.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPoint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,7 +21,10 @@
 #include "platform/user_prompt.h"
 #include "support/test_support.h"
 #include "ticker/bar_list.h"
+#include "ticker/light_str.h"
 #include "ticker/news_monitor.h"
+#include "ticker/scroll_thread.h"
+#include "ticker/ticker_bar.h"
 
 namespace lumetra::test {
 
@@ -40,6 +44,34 @@ inline bool PumpUntil(const std::function<bool()>& condition, int ms = 5000) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   }
   return true;
+}
+
+// Lets the bar's headlines scroll until headline `index` lies wholly on the
+// strip, then holds the text still; the screen point in the headline's middle
+// (a null point, with a failure noted, when it never came).
+inline QPoint HeadlineOnStrip(TNewsMonitor* bar, int index) {
+  TLightStr& t = *bar->LightStr1;
+  int from = 0, to = 0;
+  auto onStrip = [&] {
+    const LineTable& lines = t.Lines;
+    for (int k = 0; k < lines.LineCount; ++k) {
+      if (lines.LineIndexes[k] != index) continue;
+      from = k == 0 ? 0 : lines.LineEnds[k - 1];
+      to = lines.LineEnds[k];
+      return k > 0 && to < t.Length();
+    }
+    return false;
+  };
+  if (!PumpUntil(onStrip, 20000)) {
+    ADD_FAILURE() << "headline " << index << " never came onto the strip";
+    return {};
+  }
+  bar->Bar().Thread->Pause[kPauseDialog] = true;
+  Pump(50);
+  EXPECT_TRUE(onStrip());
+  const QPoint middle((from + to) / 2, t.height() / 2);
+  EXPECT_EQ(t.LineAt(middle.x()), index);
+  return t.mapToGlobal(middle);
 }
 
 class BarWindowTest : public ::testing::Test {
