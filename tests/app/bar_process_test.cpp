@@ -3,112 +3,35 @@
 // were left after the program ends and starts again.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QRect>
-#include <QRegularExpression>
 #include <QThread>
-#include <csignal>
-#include <sys/stat.h>
 
-#include "support/test_support.h"
-#include "support/virtual_display.h"
+#include "program_on_display.h"
 
 namespace lumetra {
 namespace {
 
 using test::ReadFile;
 using test::RunOnDisplay;
+using test::WaitFor;
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 15000) {
-  QElapsedTimer t;
-  t.start();
-  while (!condition()) {
-    if (t.elapsed() > ms) return false;
-    QThread::msleep(100);
-  }
-  return true;
-}
-
-class BarsOfTheProgram : public ::testing::Test {
+class BarsOfTheProgram : public test::ProgramOnDisplay {
  protected:
-  void SetUp() override {
-    if (!test::ProgramsAvailable({"Xvfb", "xdotool", "xwininfo", "xprop"}))
-      GTEST_SKIP() << "needs Xvfb, xdotool, xwininfo and xprop";
-    display = std::make_unique<test::VirtualDisplay>();
-    if (!display->Ok()) GTEST_SKIP() << display->Problem();
-    for (const char* sub : {"data", "config", "share", "run"}) ::mkdir((home / sub).c_str(), 0700);
-    env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", QString::fromStdString(display->Name()));
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.remove("DBUS_SESSION_BUS_ADDRESS");
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(home / "config"));
-    env.insert("XDG_DATA_HOME", QString::fromStdString(home / "share"));
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(home / "run"));
-    env.insert("LUMETRA_DATA_DIR", QString::fromStdString(home / "data"));
-    // The X server resets when its last client leaves, and refuses
-    // connections meanwhile: a client stays connected between the starts.
-    keeper = std::make_unique<QProcess>();
-    keeper->setProcessEnvironment(env);
-    keeper->start("xprop", {"-root", "-spy", "_NET_ACTIVE_WINDOW"});
-    ASSERT_TRUE(keeper->waitForStarted(5000));
-  }
-  void TearDown() override {
-    for (QProcess* p : {program.get(), keeper.get()})
-      if (p && p->state() != QProcess::NotRunning) {
-        p->kill();
-        p->waitForFinished(5000);
-      }
-  }
-
-  void Start() {
-    program = std::make_unique<QProcess>();
-    program->setProcessEnvironment(env);
-    program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program->start(LUMETRA_BINARY, {});
-    ASSERT_TRUE(program->waitForStarted(10000));
-  }
-  void Stop() {
-    ::kill(static_cast<pid_t>(program->processId()), SIGTERM);
-    ASSERT_TRUE(program->waitForFinished(20000));
-    EXPECT_EQ(program->exitCode(), 0);
-  }
-
-  // The window of that name on the display; an empty rectangle while there is none.
-  QRect Window(const char* name) {
-    const QString out = QString::fromStdString(RunOnDisplay(display->Name(), "xwininfo", {"-name", name}));
-    auto number = [&out](const char* label) {
-      const QRegularExpressionMatch m = QRegularExpression(QString(label) + ":\\s*(-?\\d+)").match(out);
-      return m.hasMatch() ? m.captured(1).toInt() : -1;
-    };
-    const QString state = QRegularExpression("Map State:\\s*(\\w+)").match(out).captured(1);
-    if (state != "IsViewable") return {};
-    return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height"));
-  }
   std::string Strut(const char* name) {
-    const std::string id = RunOnDisplay(display->Name(), "xdotool", {"search", "--name", QString("^%1$").arg(name)});
+    const std::string id = XDo({"search", "--name", QString("^%1$").arg(name)});
     return RunOnDisplay(display->Name(), "xprop",
                         {"-id", QString::fromStdString(id).split('\n').first(), "_NET_WM_STRUT_PARTIAL"});
   }
   void Drag(QPoint from, QPoint to) {
-    auto x = [this](const QStringList& arguments) { RunOnDisplay(display->Name(), "xdotool", arguments); };
-    x({"mousemove", QString::number(from.x()), QString::number(from.y())});
+    MoveTo(from);
     QThread::msleep(100);
-    x({"mousedown", "1"});
+    XDo({"mousedown", "1"});
     QThread::msleep(100);
-    const QPoint middle = (from + to) / 2;
-    x({"mousemove", QString::number(middle.x()), QString::number(middle.y())});
+    MoveTo((from + to) / 2);
     QThread::msleep(100);
-    x({"mousemove", QString::number(to.x()), QString::number(to.y())});
+    MoveTo(to);
     QThread::msleep(100);
-    x({"mouseup", "1"});
+    XDo({"mouseup", "1"});
   }
-
-  test::TempFolder home;
-  std::unique_ptr<test::VirtualDisplay> display;
-  QProcessEnvironment env;
-  std::unique_ptr<QProcess> program;
-  std::unique_ptr<QProcess> keeper;
 };
 
 TEST_F(BarsOfTheProgram, BarsComeBackWhereTheyWereLeft) {
