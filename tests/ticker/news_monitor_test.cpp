@@ -329,6 +329,8 @@ struct NewsChangeCase {
   int expected;
 };
 
+void PrintTo(const NewsChangeCase& c, std::ostream* os) { *os << c.what; }
+
 class NewsChangeOfBars : public BarWindowTest, public ::testing::WithParamInterface<NewsChangeCase> {};
 
 TEST_P(NewsChangeOfBars, BarZeroStepsToAnAvailablePatrolledSiteTheOthersKeepTheirs) {
