@@ -323,6 +323,15 @@ void PatrolScheduler::StepFinished(const StepReport& report) {
     return;
   }
   fetcher_.ClearRedirect();
+  // The bar asked for another fetch while this step ran (it was switched to
+  // another definition, or wants its own page): that request waited for
+  // this step and comes next, rather than giving way to the normal interval.
+  const bool askedMeanwhile = bar.fetchMode != report.fetchMode ||
+                              (bar.fetchMode == kFetchOwn && bar.definition != report.index);
+  if (askedMeanwhile) {
+    ArmPatrol(b, timings_.busyRetryMs);
+    return;
+  }
   ArmPatrol(b, NormalInterval(b));
   bar.fetchMode = b == 0 ? kFetchRound : kFetchOwn;
 }

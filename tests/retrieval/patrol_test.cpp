@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "fetch_fixture.h"
@@ -251,6 +252,53 @@ TEST_F(Patrol, UpdateNowWaitsForTheRunningFetchThenFetchesAgain) {
   patrol.OnPatrolTimer(1);
   test::RunEventsFor(100);
   EXPECT_EQ(server.Requests().size(), 2u);
+}
+
+TEST_F(Patrol, AFetchAskedForWhileTheBarsStepRunsFollowsThatStep) {
+  // The bar is switched to another definition while its step runs; the
+  // other one is not patrolled, so only the bar's own request can fetch it.
+  struct Case {
+    const char* what;
+    int bar;
+  } cases[] = {{"bar 0 during its round", 0}, {"bar 2 during its own fetch", 2}};
+  const QByteArray body = "<li>A slowly arriving headline</li>\r\n";
+  server.On("/slow", ScriptedReply()
+                         .Status(200)
+                         .Header("Content-Length", QByteArray::number(body.size()))
+                         .EndHeader()
+                         .Delay(300)
+                         .Send(body));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    NewsList() = TIPlist5();
+    const int slow = Add(server.Url("/slow"), "slow");
+    const int chosen = Add(server.Url("/chosen"), "chosen");
+    Def(chosen).Patrol = 0;
+    const size_t before = server.Requests().size();
+    PatrolScheduler& patrol = check->Patrol();
+    PatrolBar& bar = patrol.Bar(c.bar);
+    bar.definition = slow;
+    bar.startIndex = slow;
+    bar.client = &bar2;
+    patrol.StartBar(c.bar);
+    ASSERT_TRUE(WaitUntil([&] { return check->Busy() && server.Requests().size() > before; }));
+    // The way a bar asks for its newly shown definition.
+    bar.definition = chosen;
+    bar.fetchMode = kFetchOwn;
+    patrol.OnPatrolTimer(c.bar);
+    auto chosenAsked = [&] {
+      const std::vector<std::string> asked = Asked();
+      return std::count(asked.begin() + static_cast<std::ptrdiff_t>(before), asked.end(), "/chosen");
+    };
+    ASSERT_TRUE(WaitUntil([&] { return chosenAsked() == 1; }, 3000)) << "the request was lost";
+    ASSERT_TRUE(WaitUntil([&] { return !check->Busy() && !patrol.RoundRunning(); }));
+    // Then the bar waits for its interval as ever.
+    EXPECT_EQ(bar.fetchMode, c.bar == 0 ? kFetchRound : kFetchOwn);
+    EXPECT_TRUE(patrol.PatrolTimerActive(c.bar));
+    EXPECT_EQ(patrol.PatrolTimerInterval(c.bar), patrol.NormalInterval(c.bar));
+    EXPECT_EQ(chosenAsked(), 1);
+    patrol.StopBar(c.bar);
+  }
 }
 
 TEST_F(Patrol, AnEmptyListClosesTheBar) {
