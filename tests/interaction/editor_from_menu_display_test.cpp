@@ -23,7 +23,7 @@
 #include "retrieval/http_check.h"
 #include "retrieval/patrol_scheduler.h"
 #include "support/http_test_server.h"
-#include "support/virtual_display.h"
+#include "support/display_application.h"
 #include "ticker/bar_window_support.h"
 #include "ticker/light_str.h"
 
@@ -55,24 +55,12 @@ QAction* FindAction(QMenu* menu, const QString& caption) {
 class EditorFromMenu : public test::BarWindowTest {
  protected:
   static void SetUpTestSuite() {
-    display = new test::VirtualDisplay;
-    if (!display->Ok()) return;
-    ::setenv("DISPLAY", display->Name().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    static int argc = 1;
-    static char name[] = "test";
-    static char* argv[] = {name};
-    application = new QApplication(argc, argv);
+    screen = std::make_unique<test::DisplayApplication<QApplication>>();
   }
-  static void TearDownTestSuite() {
-    delete application;
-    application = nullptr;
-    delete display;
-    display = nullptr;
-  }
+  static void TearDownTestSuite() { screen.reset(); }
 
   void SetUp() override {
-    if (!application) GTEST_SKIP() << "no virtual display: " << display->Problem();
+    if (!screen->Ok()) GTEST_SKIP() << screen->Problem();
     BarWindowTest::SetUp();
     server.On("/first.rdf", test::ScriptedReply::Page(Feed(server.Url("/first"), {"最初のサイトの見出しです"})));
     server.On("/added.rdf", test::ScriptedReply::Page(Feed(server.Url("/added"), {"追加したサイトの一つ目です",
@@ -100,7 +88,7 @@ class EditorFromMenu : public test::BarWindowTest {
     interaction = std::make_unique<BarInteraction>();
   }
   void TearDown() override {
-    if (!application) return;
+    if (!screen->Ok()) return;
     BarWindowTest::TearDown();
     interaction.reset();
     SetPageCheck(nullptr);
@@ -127,12 +115,8 @@ class EditorFromMenu : public test::BarWindowTest {
   test::HttpTestServer server;
   std::unique_ptr<THttpCheck> check;
   std::unique_ptr<BarInteraction> interaction;
-  static test::VirtualDisplay* display;
-  static QApplication* application;
+  static inline std::unique_ptr<test::DisplayApplication<QApplication>> screen;
 };
-
-test::VirtualDisplay* EditorFromMenu::display = nullptr;
-QApplication* EditorFromMenu::application = nullptr;
 
 TEST_F(EditorFromMenu, ASiteAddedInTheEditorIsPatrolledAndScrollsOnTheBar) {
   TNewsMonitor* bar = CreateNewsMonitor(0);
