@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +14,7 @@
 
 #include "app/main_window_calls.h"
 #include "app/messages.h"
+#include "dialogs/definition_list_view_ui.h"
 #include "platform/sjis_text.h"
 #include "platform/window_ui.h"
 
@@ -66,19 +66,7 @@ TNewsEditForm::TNewsEditForm(int bar, QWidget* parent) : QDialog(parent) {
 TNewsEditForm::~TNewsEditForm() = default;
 
 void TNewsEditForm::BuildControls() {
-  list_ = new QTreeWidget(this);
-  list_->setObjectName("List");
-  list_->setColumnCount(3);
-  list_->setHeaderLabels({QStringLiteral(u"ニュース名"), QStringLiteral(u"カテゴリー"), QStringLiteral(u"ＵＲＬ")});
-  list_->setColumnWidth(0, 240);
-  list_->setColumnWidth(1, 140);
-  list_->setColumnWidth(2, 300);
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list_->setAllColumnsShowFocus(true);
-  list_->header()->setStretchLastSection(true);
+  list_ = MakeDefinitionListView(this);
   list_->setMinimumHeight(200);
 
   auto line = [this](const char* name, int limit) {

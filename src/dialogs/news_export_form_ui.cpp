@@ -1,7 +1,6 @@
 #include "dialogs/news_export_form_ui.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -10,6 +9,7 @@
 #include "app/app_state.h"
 #include "definitions/definition_exchange.h"
 #include "dialogs/definition_editing.h"
+#include "dialogs/definition_list_view_ui.h"
 #include "dialogs/definition_menu_ui.h"
 #include "platform/sjis_text.h"
 #include "platform/user_prompt.h"
@@ -26,19 +26,7 @@ QByteArray RowIdentity(int index) {
 
 TNewsExportForm::TNewsExportForm(int bar, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral(u"ニュースのエクスポート"));
-  list_ = new QTreeWidget(this);
-  list_->setObjectName("List");
-  list_->setColumnCount(3);
-  list_->setHeaderLabels({QStringLiteral(u"ニュース名"), QStringLiteral(u"カテゴリー"), QStringLiteral(u"ＵＲＬ")});
-  list_->setColumnWidth(0, 240);
-  list_->setColumnWidth(1, 140);
-  list_->setColumnWidth(2, 300);
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list_->setAllColumnsShowFocus(true);
-  list_->header()->setStretchLastSection(true);
+  list_ = MakeDefinitionListView(this);
 
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName("Ok");

@@ -589,8 +589,7 @@ void THttpCheck::OnDone(int status, HttpError error) {
   EndExchange(changed_ ? StepResult::Changed : StepResult::Unchanged);
 }
 
-void THttpCheck::EndExchange(StepResult result, const std::string& problem) {
-  if (lineState_ == 999) return;
+void THttpCheck::StopExchange(StepResult result, const std::string& problem) {
   lineState_ = 999;
   lines_.Stop();
   client_->Abort();
@@ -599,6 +598,11 @@ void THttpCheck::EndExchange(StepResult result, const std::string& problem) {
   awaitingLookup_ = false;
   report_.result = result;
   report_.problem = problem;
+}
+
+void THttpCheck::EndExchange(StepResult result, const std::string& problem) {
+  if (lineState_ == 999) return;
+  StopExchange(result, problem);
   // The end is taken from the event loop, outside the client's signals.
   platform::PostMessage(Handle(), UM_FETCHSTEP, static_cast<WParam>(serial_), 0);
 }
@@ -680,15 +684,7 @@ void THttpCheck::FinishStep() {
   watchdog_.stop();
   if (lineState_ != 999) {
     // The watchdog: no answer, or the server fell silent.
-    const int state = lineState_;
-    lineState_ = 999;
-    lines_.Stop();
-    client_->Abort();
-    if (lookupId_ >= 0) platform::AbortHostLookup(lookupId_);
-    lookupId_ = -1;
-    awaitingLookup_ = false;
-    report_.result = StepResult::Failed;
-    report_.problem = state == 0 ? "no answer in time" : "the server stopped sending";
+    StopExchange(StepResult::Failed, lineState_ == 0 ? "no answer in time" : "the server stopped sending");
   }
   comparer_.reset();
 

@@ -173,6 +173,8 @@ class THttpCheck : public QObject {
   bool WriteWork(std::string_view line);
   void SetUpRedirect(const std::string& target);
   void EndExchange(StepResult result, const std::string& problem = {});
+  // Stops the transfer and the host look-up, and records how the step ended.
+  void StopExchange(StepResult result, const std::string& problem);
   void LocalComparison(const std::string& path);
   bool CommitWorkFile(const std::string& cachePath);
   void CloseFiles();

@@ -20,7 +20,7 @@
 #include "dialogs/editor_fixture.h"
 #include "dialogs/news_edit_form_ui.h"
 #include "dialogs/news_export_form_ui.h"
-#include "support/virtual_display.h"
+#include "support/display_application.h"
 
 namespace lumetra {
 namespace {
@@ -28,23 +28,11 @@ namespace {
 class OnDisplay : public test::EditorTest {
  protected:
   static void SetUpTestSuite() {
-    display = new test::VirtualDisplay;
-    if (!display->Ok()) return;
-    ::setenv("DISPLAY", display->Name().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    static int argc = 1;
-    static char name[] = "test";
-    static char* argv[] = {name};
-    application = new QApplication(argc, argv);
+    screen = std::make_unique<test::DisplayApplication<QApplication>>();
   }
-  static void TearDownTestSuite() {
-    delete application;
-    application = nullptr;
-    delete display;
-    display = nullptr;
-  }
+  static void TearDownTestSuite() { screen.reset(); }
   void SetUp() override {
-    if (!application) GTEST_SKIP() << "no virtual display: " << display->Problem();
+    if (!screen->Ok()) GTEST_SKIP() << screen->Problem();
     EditorTest::SetUp();
     ASSERT_TRUE(InstallDefaultDefinitions(NewsList(), LUMETRA_SOURCE_DIR, DefinitionsFile()));
     ASSERT_GT(NewsList().Count, 5);
@@ -93,12 +81,8 @@ class OnDisplay : public test::EditorTest {
     }
   }
 
-  static test::VirtualDisplay* display;
-  static QApplication* application;
+  static inline std::unique_ptr<test::DisplayApplication<QApplication>> screen;
 };
-
-test::VirtualDisplay* OnDisplay::display = nullptr;
-QApplication* OnDisplay::application = nullptr;
 
 TEST_F(OnDisplay, TheEditorFitsAndShowsEveryControlWhole) {
   existing = {0};

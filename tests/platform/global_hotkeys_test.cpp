@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <xcb/xcb.h>
 
-#include "support/virtual_display.h"
+#include "support/display_application.h"
 
 namespace lumetra::platform {
 namespace {
@@ -26,27 +26,15 @@ struct Received {
 class X11HotKeysTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    display = new test::VirtualDisplay;
-    if (!display->Ok() || !test::ProgramsAvailable({"xdotool"})) return;
-    ::setenv("DISPLAY", display->Name().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    static int argc = 1;
-    static char name[] = "test";
-    static char* argv[] = {name};
-    application = new QGuiApplication(argc, argv);
+    screen = std::make_unique<test::DisplayApplication<QGuiApplication>>(QStringList{"xdotool"});
   }
-  static void TearDownTestSuite() {
-    delete application;
-    application = nullptr;
-    delete display;
-    display = nullptr;
-  }
+  static void TearDownTestSuite() { screen.reset(); }
   void SetUp() override {
-    if (!application) GTEST_SKIP() << "no virtual display with xdotool: " << display->Problem();
+    if (!screen->Ok()) GTEST_SKIP() << screen->Problem();
   }
 
   void Press(const char* keys) {
-    test::RunOnDisplay(display->Name(), "xdotool", {"key", keys});
+    test::RunOnDisplay(screen->Name(), "xdotool", {"key", keys});
   }
   // Runs the event loop until `count` messages arrived or a second passed.
   void Wait(size_t count) {
@@ -57,17 +45,13 @@ class X11HotKeysTest : public ::testing::Test {
     while (t.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
 
-  static test::VirtualDisplay* display;
-  static QGuiApplication* application;
+  static inline std::unique_ptr<test::DisplayApplication<QGuiApplication>> screen;
   std::vector<Received> got;
   MessagePort window{[this](uint32_t m, WParam w, LParam l) -> LResult {
     got.push_back({m, w, l});
     return 0;
   }};
 };
-
-test::VirtualDisplay* X11HotKeysTest::display = nullptr;
-QGuiApplication* X11HotKeysTest::application = nullptr;
 
 TEST_F(X11HotKeysTest, CtrlAltPageUpArrivesAsWmHotkeyWhateverTheLocks) {
   X11HotKeys keys;
@@ -107,7 +91,7 @@ TEST_F(X11HotKeysTest, CtrlAltPageUpArrivesAsWmHotkeyWhateverTheLocks) {
 
 TEST_F(X11HotKeysTest, AKeyHeldElsewhereIsNotRegistered) {
   // Another program holds Ctrl+Alt+Home.
-  xcb_connection_t* other = xcb_connect(display->Name().c_str(), nullptr);
+  xcb_connection_t* other = xcb_connect(screen->Name().c_str(), nullptr);
   ASSERT_FALSE(xcb_connection_has_error(other));
   const xcb_setup_t* setup = xcb_get_setup(other);
   xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;

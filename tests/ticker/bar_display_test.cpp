@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "bar_window_support.h"
-#include "support/virtual_display.h"
+#include "support/display_application.h"
 #include "ticker/ticker_bar.h"
 
 namespace lumetra {
@@ -21,23 +21,11 @@ using test::RunOnDisplay;
 class BarOnDisplay : public test::BarWindowTest {
  protected:
   static void SetUpTestSuite() {
-    display = new test::VirtualDisplay;
-    if (!display->Ok() || !test::ProgramsAvailable({"xprop"})) return;
-    ::setenv("DISPLAY", display->Name().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    static int argc = 1;
-    static char name[] = "bar_display_tests";
-    static char* argv[] = {name, nullptr};
-    application = new QApplication(argc, argv);
+    screen = std::make_unique<test::DisplayApplication<QApplication>>(QStringList{"xprop"});
   }
-  static void TearDownTestSuite() {
-    delete application;
-    application = nullptr;
-    delete display;
-    display = nullptr;
-  }
+  static void TearDownTestSuite() { screen.reset(); }
   void SetUp() override {
-    if (!application) GTEST_SKIP() << "no virtual display with xprop: " << display->Problem();
+    if (!screen->Ok()) GTEST_SKIP() << screen->Problem();
     BarWindowTest::SetUp();
   }
 
@@ -45,7 +33,7 @@ class BarOnDisplay : public test::BarWindowTest {
   QStringList Property(TNewsMonitor* bar, const char* name) {
     Pump(50);
     const std::string out =
-        RunOnDisplay(display->Name(), "xprop", {"-id", QString::number(bar->winId()), QString::fromLatin1(name)});
+        RunOnDisplay(screen->Name(), "xprop", {"-id", QString::number(bar->winId()), QString::fromLatin1(name)});
     const QString text = QString::fromStdString(out).trimmed();
     const int equals = text.indexOf('=');
     if (equals < 0) return {};
@@ -60,12 +48,8 @@ class BarOnDisplay : public test::BarWindowTest {
     return list;
   }
 
-  static test::VirtualDisplay* display;
-  static QApplication* application;
+  static inline std::unique_ptr<test::DisplayApplication<QApplication>> screen;
 };
-
-test::VirtualDisplay* BarOnDisplay::display = nullptr;
-QApplication* BarOnDisplay::application = nullptr;
 
 TEST_F(BarOnDisplay, ADockedBarReservesItsEdgeAndReleasesItWhenFloating) {
   const QRect s = QGuiApplication::primaryScreen()->geometry();
@@ -116,13 +100,13 @@ TEST_F(BarOnDisplay, ClosingWritesTheBarsKeyAndGivesTheEdgeBack) {
   // The window (and with it any reservation) is gone once the loop has run.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   Pump(100);
-  EXPECT_EQ(RunOnDisplay(display->Name(), "xprop", {"-id", QString::number(id), "_NET_WM_STRUT_PARTIAL"}), "");
+  EXPECT_EQ(RunOnDisplay(screen->Name(), "xprop", {"-id", QString::number(id), "_NET_WM_STRUT_PARTIAL"}), "");
 }
 
 TEST_F(BarOnDisplay, AnAutoHiddenBarSlidesOutUnderThePointerAndBackAfterIt) {
   if (!test::ProgramsAvailable({"xdotool"})) GTEST_SKIP() << "needs xdotool";
   auto pointer = [](int x, int y) {
-    RunOnDisplay(display->Name(), "xdotool", {"mousemove", QString::number(x), QString::number(y)});
+    RunOnDisplay(screen->Name(), "xdotool", {"mousemove", QString::number(x), QString::number(y)});
   };
   const QRect s = QGuiApplication::primaryScreen()->geometry();
   pointer(s.center().x(), s.center().y());
