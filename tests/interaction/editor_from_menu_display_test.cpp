@@ -32,14 +32,8 @@ namespace {
 
 using test::PumpUntil;
 
-// An RSS 1.0 feed in UTF-8 with these headlines, linked to <base>/<n>.
 QByteArray Feed(const std::string& base, const std::vector<std::string>& headlines) {
-  std::string feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rdf:RDF>\n<channel>\n<title>Site</title>\n</channel>\n";
-  for (size_t n = 0; n < headlines.size(); ++n) {
-    const std::string link = base + "/" + std::to_string(n);
-    feed += "<item rdf:about=\"" + link + "\">\n<title>" + headlines[n] + "</title>\n<link>" + link + "</link>\n</item>\n";
-  }
-  return QByteArray::fromStdString(feed + "</rdf:RDF>\n");
+  return QByteArray::fromStdString(test::RdfFeed(base, headlines));
 }
 
 // The action of that caption (UTF-8) anywhere in the menu and its submenus.
@@ -79,12 +73,7 @@ class EditorFromMenu : public test::BarWindowTest {
     ASSERT_TRUE(NewsList().SaveDefinitions(platform::JoinPath(folder.path(), kDefinitionsFile)));
     definitionEditor() = DefinitionEditorState{};
 
-    check = std::make_unique<THttpCheck>();
-    check->SetCookieStore(nullptr);
-    PatrolTimings fast;
-    fast.stepRetryMs = fast.busyRetryMs = fast.roundTickMs = fast.roundRetryMs = 5;
-    check->Patrol().SetTimings(fast);
-    SetPageCheck(check.get());
+    check = test::InstallFastPageCheck();
     interaction = std::make_unique<BarInteraction>();
   }
   void TearDown() override {
@@ -95,12 +84,7 @@ class EditorFromMenu : public test::BarWindowTest {
     check.reset();
   }
 
-  static std::vector<std::string> Headlines(TNewsMonitor* bar) {
-    const std::vector<std::string>& lines = bar->LightStr1->ShowStrings();
-    std::vector<std::string> out;
-    for (size_t i = 1; i + 1 < lines.size(); ++i) out.push_back(platform::SjisToUtf8(lines[i]));
-    return out;
-  }
+  static std::vector<std::string> Headlines(TNewsMonitor* bar) { return test::StripHeadlines(bar); }
   // Right-clicks the bar and waits for its menu on the screen.
   QMenu* OpenMenu(TNewsMonitor* bar) {
     QTest::mouseClick(bar->LightStr1, Qt::RightButton, {}, QPoint(40, bar->LightStr1->height() / 2));

@@ -28,12 +28,7 @@ class BarPatrol : public test::BarWindowTest {
       d.Encoding = 3;  // UTF-8
     }
     NewsList()[3].Patrol = 0;
-    check = std::make_unique<THttpCheck>();
-    check->SetCookieStore(nullptr);
-    PatrolTimings fast;
-    fast.stepRetryMs = fast.busyRetryMs = fast.roundTickMs = fast.roundRetryMs = 5;
-    check->Patrol().SetTimings(fast);
-    SetPageCheck(check.get());
+    check = test::InstallFastPageCheck();
   }
   void TearDown() override {
     BarWindowTest::TearDown();
@@ -43,20 +38,9 @@ class BarPatrol : public test::BarWindowTest {
   bool Cached(int index) { return platform::FileExists(NewsList().CachePath(index)); }
   // An RSS 1.0 feed (UTF-8) with these headlines, linked to a.example/<site>/<n>.
   static std::string Feed(int site, const std::vector<std::string>& headlines) {
-    std::string feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rdf:RDF>\n<channel>\n<title>Site</title>\n</channel>\n";
-    for (size_t n = 0; n < headlines.size(); ++n) {
-      const std::string link = "https://a.example/" + std::to_string(site) + "/" + std::to_string(n);
-      feed += "<item rdf:about=\"" + link + "\">\n<title>" + headlines[n] + "</title>\n<link>" + link + "</link>\n</item>\n";
-    }
-    return feed + "</rdf:RDF>\n";
+    return test::RdfFeed("https://a.example/" + std::to_string(site), headlines);
   }
-  // The headlines on the bar's strip, without the title and run-out lines.
-  static std::vector<std::string> Headlines(TNewsMonitor* bar) {
-    const std::vector<std::string>& lines = bar->LightStr1->ShowStrings();
-    std::vector<std::string> out;
-    for (size_t i = 1; i + 1 < lines.size(); ++i) out.push_back(platform::SjisToUtf8(lines[i]));
-    return out;
-  }
+  static std::vector<std::string> Headlines(TNewsMonitor* bar) { return test::StripHeadlines(bar); }
 
   std::unique_ptr<THttpCheck> check;
 };

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QPoint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@
 #include "platform/registry.h"
 #include "platform/sjis_text.h"
 #include "platform/user_prompt.h"
+#include "retrieval/http_check.h"
+#include "retrieval/patrol_scheduler.h"
 #include "support/test_support.h"
 #include "ticker/bar_list.h"
 #include "ticker/light_str.h"
@@ -72,6 +75,36 @@ inline QPoint HeadlineOnStrip(TNewsMonitor* bar, int index) {
   const QPoint middle((from + to) / 2, t.height() / 2);
   EXPECT_EQ(t.LineAt(middle.x()), index);
   return t.mapToGlobal(middle);
+}
+
+// An RSS 1.0 feed in UTF-8 with these headlines, each linked to <base>/<n>.
+inline std::string RdfFeed(const std::string& base, const std::vector<std::string>& headlines) {
+  std::string feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rdf:RDF>\n<channel>\n<title>Site</title>\n</channel>\n";
+  for (size_t n = 0; n < headlines.size(); ++n) {
+    const std::string link = base + "/" + std::to_string(n);
+    feed += "<item rdf:about=\"" + link + "\">\n<title>" + headlines[n] + "</title>\n<link>" + link + "</link>\n</item>\n";
+  }
+  return feed + "</rdf:RDF>\n";
+}
+
+// The headlines on the bar's strip in UTF-8, without the title and run-out lines.
+inline std::vector<std::string> StripHeadlines(TNewsMonitor* bar) {
+  const std::vector<std::string>& lines = bar->LightStr1->ShowStrings();
+  std::vector<std::string> out;
+  for (size_t i = 1; i + 1 < lines.size(); ++i) out.push_back(platform::SjisToUtf8(lines[i]));
+  return out;
+}
+
+// The program's page-check window, whose patrol waits only milliseconds
+// between its steps; the caller uninstalls it (SetPageCheck(nullptr)).
+inline std::unique_ptr<THttpCheck> InstallFastPageCheck() {
+  auto check = std::make_unique<THttpCheck>();
+  check->SetCookieStore(nullptr);
+  PatrolTimings fast;
+  fast.stepRetryMs = fast.busyRetryMs = fast.roundTickMs = fast.roundRetryMs = 5;
+  check->Patrol().SetTimings(fast);
+  SetPageCheck(check.get());
+  return check;
 }
 
 class BarWindowTest : public ::testing::Test {
