@@ -68,11 +68,11 @@ TEST_F(ColourSets, PresetsDeriveTheirColoursFromTheBarColour) {
     EXPECT_EQ(FieldText(s.Name), SJ(c.name));
     EXPECT_EQ(s.Style, c.style);
     EXPECT_EQ(s.Effect, c.effect);
-    EXPECT_EQ(s.BackLit, c.backLit);
-    EXPECT_EQ(s.BackUnlit, c.backUnlit);
-    EXPECT_EQ(s.NewsColour1, c.text1);
-    EXPECT_EQ(s.NewsColour2, c.text2);
-    EXPECT_EQ(s.MetallicPercent, 6);
+    EXPECT_EQ(uint32_t{s.BackLit}, c.backLit);
+    EXPECT_EQ(uint32_t{s.BackUnlit}, c.backUnlit);
+    EXPECT_EQ(uint32_t{s.NewsColour1}, c.text1);
+    EXPECT_EQ(uint32_t{s.NewsColour2}, c.text2);
+    EXPECT_EQ(int32_t{s.MetallicPercent}, 6);
   }
   EXPECT_EQ(list.Item(14).Metallic, 1);
   EXPECT_EQ(list.Item(13).Metallic, 0);
@@ -239,7 +239,7 @@ TEST_F(ColourSets, ImportOverwritesTheSetOfTheSameNameAndSkipsBlankNames) {
   // The name is compared without regard to case; other extensions do nothing.
   test::WriteFile(data + "/case.ncd", ExchangeFile({{Named("COLOR 20", Rgb(5, 5, 5)), ""}}, true));
   list.ImportColourSets(data + "/case.ncd");
-  EXPECT_EQ(list.Item(19).BackLit, Rgb(5, 5, 5));
+  EXPECT_EQ(uint32_t{list.Item(19).BackLit}, Rgb(5, 5, 5));
   test::WriteFile(data + "/sets.txt", ExchangeFile({{Named("別", Rgb(1, 1, 1)), ""}}, false));
   EXPECT_EQ(list.ImportColourSets(data + "/sets.txt").imported, 0);
   EXPECT_EQ(list.Count, 31);

@@ -281,9 +281,9 @@ TEST_F(Exchange, OlderRecordLayoutsAreConverted) {
     EXPECT_EQ(d.Patrol, c.patrol);
     EXPECT_EQ(d.ShowInMenu, 1);
     EXPECT_EQ(d.Category, c.category);
-    EXPECT_EQ(d.GroupId, c.group);
+    EXPECT_EQ(int32_t{d.GroupId}, c.group);
     EXPECT_EQ(FieldText(d.MainUrl), c.mainUrl ? "http://new.example/" : "");
-    EXPECT_EQ(d.ExpiryDate, c.expiry);
+    EXPECT_EQ(double{d.ExpiryDate}, c.expiry);
     if (c.version <= 3) {
       EXPECT_EQ(FieldText(d.Title), "Title");
       EXPECT_EQ(FieldText(d.StartMarker), "<table>");

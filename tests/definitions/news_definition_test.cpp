@@ -139,11 +139,11 @@ TEST_F(Definitions, SaveAndLoadGiveTheSameListThoughSaltAndSponsorChange) {
   EXPECT_NE(test::ReadFile(File()), first);
   EXPECT_TRUE(SameDefinition(loaded.Item(0), before0));
   EXPECT_TRUE(SameDefinition(loaded.Item(1), before1));
-  EXPECT_NE(loaded.Item(0).Salt, before0.Salt);
+  EXPECT_NE(uint32_t{loaded.Item(0).Salt}, uint32_t{before0.Salt});
   EXPECT_GE(loaded.Item(1).Sponsor, 1);
   EXPECT_LE(loaded.Item(1).Sponsor, 127);
   EXPECT_EQ(loaded.Item(0).Sponsor, 0);
-  EXPECT_LE(loaded.Item(0).Salt, 2147483646u);
+  EXPECT_LE(uint32_t{loaded.Item(0).Salt}, 2147483646u);
 }
 
 TEST_F(Definitions, LoadsVersionsTenToFourteenOnly) {

@@ -89,7 +89,7 @@ TEST_F(MailFiles, SavingWritesVersion207WithoutTheRunTimeFields) {
   ASSERT_EQ(loaded.LoadAccounts(accounts), FileLoad::Loaded);
   ASSERT_EQ(loaded.Count, 2);
   EXPECT_EQ(loaded.Item(0).ErrorShown, 0);
-  EXPECT_EQ(loaded.Item(0).MessageCount, 0);
+  EXPECT_EQ(int32_t{loaded.Item(0).MessageCount}, 0);
   EXPECT_EQ(loaded.Item(0).UidlUsable, 1);
   EXPECT_EQ(ScramblePassword(FieldText(loaded.Item(0).Password)), "secret1");
   EXPECT_EQ(loaded.Item(1).AuthType, 1);
@@ -167,10 +167,10 @@ TEST_F(MailFiles, MailListGrowsBySparesAndKeepsOnlyWholeRecords) {
   EXPECT_EQ(fresh.Capacity(), 16);
   EXPECT_EQ(fresh.Count, 8);
   EXPECT_EQ(spare.Reserved1241, 255);
-  EXPECT_EQ(spare.Reserved1299, -1);
-  EXPECT_EQ(spare.Reserved1301, 120);
-  EXPECT_EQ(spare.Reserved1259, 0x123456);
-  EXPECT_EQ(spare.MessageNo, 0);
+  EXPECT_EQ(int16_t{spare.Reserved1299}, -1);
+  EXPECT_EQ(int32_t{spare.Reserved1301}, 120);
+  EXPECT_EQ(int32_t{spare.Reserved1259}, 0x123456);
+  EXPECT_EQ(int32_t{spare.MessageNo}, 0);
 
   ASSERT_TRUE(list.SaveMailList(mails));
   std::string bytes = test::ReadFile(mails);
