@@ -66,7 +66,7 @@ TEST_F(ColourSets, PresetsDeriveTheirColoursFromTheBarColour) {
     SCOPED_TRACE(c.index);
     const ColourSet& s = list.Item(c.index);
     EXPECT_EQ(FieldText(s.Name), SJ(c.name));
-    EXPECT_EQ(s.Style, c.style);
+    EXPECT_EQ(int32_t{s.Style}, c.style);
     EXPECT_EQ(s.Effect, c.effect);
     EXPECT_EQ(uint32_t{s.BackLit}, c.backLit);
     EXPECT_EQ(uint32_t{s.BackUnlit}, c.backUnlit);
