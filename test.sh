@@ -12,6 +12,8 @@ if [[ "${1:-}" == "--asan" ]]; then
   export BUILD_DIR=build-asan
   cmake_args=(-DLUMETRA_SANITIZE=address,undefined -DLUMETRA_BENCH=OFF)
   export ASAN_OPTIONS=detect_leaks=0
+  # Undefined behaviour fails the test that shows it.
+  export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 fi
 BUILD_DIR=${BUILD_DIR:-build}
 if [[ ${#cmake_args[@]} -gt 0 && ! -f "$BUILD_DIR/build.ninja" ]]; then
