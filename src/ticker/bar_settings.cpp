@@ -14,24 +14,23 @@ using platform::RegistryError;
 namespace {
 
 // A value of the wrong type counts as missing: the slot keeps what it had.
-std::optional<int> ReadInt(const Registry& reg, const char* name) {
+template <typename Read>
+auto ReadValue(const Registry& reg, const char* name, Read read) -> std::optional<decltype(read())> {
   if (!reg.ValueExists(name)) return std::nullopt;
   try {
-    return reg.ReadInteger(name);
+    return read();
   } catch (const RegistryError& e) {
     std::fprintf(stderr, "lumetra: bar setting %s ignored: %s\n", name, e.what());
     return std::nullopt;
   }
 }
 
+std::optional<int> ReadInt(const Registry& reg, const char* name) {
+  return ReadValue(reg, name, [&] { return reg.ReadInteger(name); });
+}
+
 std::optional<std::string> ReadText(const Registry& reg, const char* name) {
-  if (!reg.ValueExists(name)) return std::nullopt;
-  try {
-    return reg.ReadString(name);
-  } catch (const RegistryError& e) {
-    std::fprintf(stderr, "lumetra: bar setting %s ignored: %s\n", name, e.what());
-    return std::nullopt;
-  }
+  return ReadValue(reg, name, [&] { return reg.ReadString(name); });
 }
 
 template <typename T>
